@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "EffectRecord.h"
@@ -139,24 +140,30 @@ private:
     EffectRecord* record_;
 };
 
-// A stereo signal in two channel vectors, with the pointer array hosts pass.
+// A stereo signal in two channel vectors, handed out as the pointer array hosts pass.
 struct StereoSignal
 {
     std::vector<float> left, right;
-    float* channels[2];
 
     explicit StereoSignal(std::size_t frames = 0, float value = 0.0f)
-        : left(frames, value), right(frames, value), channels{left.data(), right.data()}
+        : left(frames, value), right(frames, value)
     {
     }
-    StereoSignal(const StereoSignal& other)
-        : left(other.left), right(other.right), channels{left.data(), right.data()}
-    {
-    }
-    StereoSignal& operator=(const StereoSignal&) = delete;
+    StereoSignal(std::vector<float> l, std::vector<float> r) : left(std::move(l)), right(std::move(r)) {}
+
     std::size_t frames() const { return left.size(); }
-    // The channel pointers advanced to frame `offset`.
-    std::vector<float*> at(std::size_t offset) { return {left.data() + offset, right.data() + offset}; }
+    std::int32_t frameCount() const { return static_cast<std::int32_t>(left.size()); }
+
+    // The channel pointers, advanced to frame `offset`.
+    float* const* buffers(std::size_t offset = 0)
+    {
+        pointers_[0] = left.data() + offset;
+        pointers_[1] = right.data() + offset;
+        return pointers_;
+    }
+
+private:
+    float* pointers_[2] = {};
 };
 
 } // namespace sweepfilter::test
