@@ -4,34 +4,14 @@
 #include <vector>
 
 #include "RecordingEffect.h"
+#include "RecordingHostCallback.h"
 
 namespace sweepfilter::test
 {
 namespace
 {
 
-struct HostCall
-{
-    EffectRecord* record;
-    std::int32_t opcode, index;
-    std::intptr_t value;
-    void* pointer;
-    float option;
-};
-
-// A host whose callback records every request and answers `answer`.
-struct RecordingHost
-{
-    static inline std::vector<HostCall> calls;
-    static inline std::intptr_t answer = 0;
-
-    static std::intptr_t callback(EffectRecord* record, std::int32_t opcode, std::int32_t index,
-                                  std::intptr_t value, void* pointer, float option)
-    {
-        calls.push_back({record, opcode, index, value, pointer, option});
-        return answer;
-    }
-};
+using RecordingHost = RecordingHostCallback;
 
 struct HostQueriesTest : ::testing::Test
 {
@@ -40,7 +20,12 @@ struct HostQueriesTest : ::testing::Test
     EffectLog silentLog;
     RecordingEffect* withoutHost = new RecordingEffect(silentLog, nullptr);
 
-    HostQueriesTest() { RecordingHost::calls.clear(); }
+    HostQueriesTest()
+    {
+        RecordingHost::requests.clear();
+        RecordingHost::versionAnswer = 2400;
+        RecordingHost::answer = 0;
+    }
     ~HostQueriesTest() override
     {
         effect->destroy();
@@ -49,15 +34,15 @@ struct HostQueriesTest : ::testing::Test
 
     void expectLastCall(std::int32_t opcode, std::int32_t index, std::intptr_t value)
     {
-        ASSERT_EQ(RecordingHost::calls.size(), 1u);
-        const HostCall& call = RecordingHost::calls.back();
+        ASSERT_EQ(RecordingHost::requests.size(), 1u);
+        const HostRequest& call = RecordingHost::requests.back();
         EXPECT_EQ(call.record, effect->getEffectRecord());
         EXPECT_EQ(call.opcode, opcode);
         EXPECT_EQ(call.index, index);
         EXPECT_EQ(call.value, value);
         EXPECT_EQ(call.pointer, nullptr);
         EXPECT_EQ(call.option, 0.0f);
-        RecordingHost::calls.clear();
+        RecordingHost::requests.clear();
     }
 };
 
@@ -65,7 +50,7 @@ TEST_F(HostQueriesTest, VersionAnswerZeroMeansOne)
 {
     for (auto [answer, version] : {std::pair{0, 1}, {2400, 2400}, {-5, -5}})
     {
-        RecordingHost::answer = answer;
+        RecordingHost::versionAnswer = answer;
         EXPECT_EQ(effect->getHostVersion(), version);
         expectLastCall(1, 0, 0);
     }
@@ -105,8 +90,8 @@ TEST_F(HostQueriesTest, NotifyingSetsTheParameterThenTellsTheHost)
     effect->setParameterAndNotifyHost(3, 0.25f);
     EXPECT_EQ(log.calls.back(), "setParameter");
     EXPECT_EQ(log.lastFloat, 0.25f);
-    ASSERT_EQ(RecordingHost::calls.size(), 1u);
-    const HostCall& call = RecordingHost::calls.back();
+    ASSERT_EQ(RecordingHost::requests.size(), 1u);
+    const HostRequest& call = RecordingHost::requests.back();
     EXPECT_EQ(call.opcode, 0);
     EXPECT_EQ(call.index, 3);
     EXPECT_EQ(call.value, 0);

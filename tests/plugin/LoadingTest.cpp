@@ -41,11 +41,11 @@ TEST(Loading, MainAsksTheHostForItsVersionFirst)
     PluginLibrary library;
     for (std::intptr_t answer : {0, 1, 2400})
     {
-        RecordingCallback::requests.clear();
-        RecordingCallback::versionAnswer = answer;
+        RecordingHostCallback::requests.clear();
+        RecordingHostCallback::versionAnswer = answer;
         EffectRecord* record = library.callMain();
-        ASSERT_EQ(RecordingCallback::requests.size(), 1u);
-        const HostRequest& request = RecordingCallback::requests[0];
+        ASSERT_EQ(RecordingHostCallback::requests.size(), 1u);
+        const HostRequest& request = RecordingHostCallback::requests[0];
         EXPECT_EQ(request.record, nullptr);
         EXPECT_EQ(request.opcode, 1);
         EXPECT_EQ(request.index, 0);
@@ -61,7 +61,7 @@ TEST(Loading, MainAsksTheHostForItsVersionFirst)
             EXPECT_EQ(record->dispatch(record, 1, 0, 0, nullptr, 0.0f), 1);
         }
     }
-    RecordingCallback::versionAnswer = 2400;
+    RecordingHostCallback::versionAnswer = 2400;
     EXPECT_EQ(library.callMain(nullptr), nullptr);
 }
 

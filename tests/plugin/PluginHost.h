@@ -9,34 +9,10 @@
 #include <vector>
 
 #include "EffectRecord.h"
+#include "RecordingHostCallback.h"
 
 namespace sweepfilter::test
 {
-
-// A request the plug-in sent to the host.
-struct HostRequest
-{
-    EffectRecord* record;
-    std::int32_t opcode, index;
-    std::intptr_t value;
-    void* pointer;
-    float option;
-};
-
-// A host's side of the callback: records every request, answers `versionAnswer` to the
-// version query and 0 to everything else.
-struct RecordingCallback
-{
-    static inline std::vector<HostRequest> requests;
-    static inline std::intptr_t versionAnswer = 2400;
-
-    static std::intptr_t callback(EffectRecord* record, std::int32_t opcode, std::int32_t index,
-                                  std::intptr_t value, void* pointer, float option)
-    {
-        requests.push_back({record, opcode, index, value, pointer, option});
-        return opcode == 1 ? versionAnswer : 0;
-    }
-};
 
 using PluginMain = EffectRecord* (*)(HostCallback);
 
@@ -57,7 +33,7 @@ public:
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
-    EffectRecord* callMain(HostCallback callback = &RecordingCallback::callback) const
+    EffectRecord* callMain(HostCallback callback = &RecordingHostCallback::callback) const
     {
         return main_(callback);
     }
