@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+#include "EffectRecord.h"
+
+namespace sweepfilter::host
+{
+
+// A plug-in library loaded the way a host loads one: dlopen, then its exported `main`.
+// Any library with this interface works, not only ours.
+class PluginLibrary
+{
+public:
+    // Throws HostError(Problem::plugin) when the file does not load or has no `main`.
+    explicit PluginLibrary(const std::string& path);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    // Calls `main` with the callback; null when the plug-in makes no effect.
+    EffectRecord* createEffect(HostCallback callback) const;
+    const std::string& path() const { return path_; }
+
+    // The plug-in next to the running executable, where the build puts it.
+    static std::string besideExecutable();
+
+private:
+    std::string path_;
+    void* handle_;
+    EffectRecord* (*main_)(HostCallback);
+};
+
+} // namespace sweepfilter::host

@@ -1,0 +1,114 @@
+#include "Demo.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "HostError.h"
+#include "OutputFile.h"
+#include "SoundFile.h"
+
+namespace sweepfilter::tool
+{
+namespace
+{
+
+constexpr int sampleRate = 44100;
+
+struct DemoRender
+{
+    const char* file;
+    const char* description;
+    std::vector<ParameterSetting> settings;
+};
+
+// Parameter values: Tempo 0.4286 is 120 BPM; Resolution 0.25 is 4 notes, 0.1 is 2 notes.
+const DemoRender demoRenders[] = {
+    {"01-default.wav", "program 0, the defaults: the filter wide open at 20 kHz, nearly the dry signal",
+     {}},
+    {"02-soft-sweep.wav",
+     "soft filter around 1.3 kHz, resonant, swept +-1.1 kHz in a 2-second cycle (120 BPM, 4 notes)",
+     {{"cutoff", 0.45f}, {"q factor", 0.85f}, {"mod range", 0.2f}, {"tempo", 0.4286f},
+      {"resolution", 0.25f}}},
+    {"03-hard-sweep.wav",
+     "hard resonant filter around 2.5 kHz, swept +-2 kHz once a second (120 BPM, 2 notes)",
+     {{"cutoff", 0.5f}, {"q factor", 0.95f}, {"algorithm", 1.0f}, {"mod range", 0.4f},
+      {"tempo", 0.4286f}, {"resolution", 0.1f}}},
+    {"04-hard-static.wav", "hard filter fixed at 600 Hz with strong resonance, no sweep",
+     {{"cutoff", 0.3f}, {"q factor", 0.9f}, {"algorithm", 1.0f}}},
+    {"05-flanger-send.wav",
+     "soft filter at 4 kHz plus the dry signal delayed by 10 samples at 70 %: a comb-filtered colour",
+     {{"cutoff", 0.6f}, {"q factor", 0.6f}, {"send flanger", 0.7f}, {"flanger delay", 0.05f}}},
+};
+
+// Three seconds of an A minor chord of band-limited sawtooths (every harmonic below Nyquist),
+// then two seconds of white noise; the channels' noise differs.
+std::vector<float> makeDemoSignal()
+{
+    const double pitches[] = {110.0, 130.8128, 164.8138};
+    const std::size_t chordFrames = 3 * sampleRate, noiseFrames = 2 * sampleRate;
+    std::vector<float> frames(2 * (chordFrames + noiseFrames));
+    for (std::size_t i = 0; i < chordFrames; ++i)
+    {
+        const double t = static_cast<double>(i) / sampleRate;
+        double sum = 0.0;
+        for (double pitch : pitches)
+            for (int k = 1; k * pitch < sampleRate / 2.0; ++k)
+                sum += std::sin(2.0 * std::numbers::pi * k * pitch * t) / k;
+        const auto sample = static_cast<float>(0.07 * sum);
+        frames[2 * i] = frames[2 * i + 1] = sample;
+    }
+    std::mt19937 generator(2024);
+    std::uniform_real_distribution<float> noise(-0.15f, 0.15f);
+    for (std::size_t i = 2 * chordFrames; i < frames.size(); ++i)
+        frames[i] = noise(generator);
+    return frames;
+}
+
+void writeSignal(const std::filesystem::path& path, const std::vector<float>& frames)
+{
+    OutputFile file(path);
+    SoundFile sound = SoundFile::createForWriting(file.releaseDescriptor(), path.string(),
+                                                  SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, sampleRate);
+    sound.write(frames.data(), static_cast<std::int64_t>(frames.size() / 2));
+    sound.close();
+    file.commit();
+}
+
+} // namespace
+
+void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity verbosity)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        throw host::HostError(host::Problem::audioFile,
+                              "cannot create the folder " + folder + ": " + error.message());
+    const std::filesystem::path base(folder);
+    const auto inputPath = base / "00-input.wav";
+    writeSignal(inputPath, makeDemoSignal());
+
+    std::string listing = "00-input.wav: the dry test signal: 3 s of a band-limited sawtooth "
+                          "chord (A minor), then 2 s of white noise; 44.1 kHz float stereo\n";
+    for (const auto& demo : demoRenders)
+    {
+        RenderOptions options;
+        options.input = inputPath.string();
+        options.output = (base / demo.file).string();
+        options.plugin = pluginPath;
+        options.program = 0;
+        options.settings = demo.settings;
+        options.tailSeconds = 0.5;
+        options.verbosity = verbosity;
+        render(options);
+        listing += std::string(demo.file) + ": " + demo.description + "\n";
+    }
+    std::ofstream(base / "listing.txt") << listing;
+    std::printf("Wrote to %s:\n%s", folder.c_str(), listing.c_str());
+}
+
+} // namespace sweepfilter::tool

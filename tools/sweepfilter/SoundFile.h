@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace sweepfilter::tool
+{
+
+// An audio file opened with libsndfile, closed when destroyed. Reads and writes interleaved
+// 32-bit float frames.
+class SoundFile
+{
+public:
+    // Opens an existing file for reading. Throws HostError(Problem::audioFile) when it is
+    // missing, unreadable, corrupt or in a format libsndfile does not read.
+    static SoundFile openForReading(const std::string& path);
+    // Creates a file for writing on an open descriptor (which the file then owns).
+    static SoundFile createForWriting(int descriptor, const std::string& name, int format,
+                                      int channels, int sampleRate);
+
+    SoundFile(SoundFile&& other) noexcept;
+    SoundFile& operator=(SoundFile&&) = delete;
+    SoundFile(const SoundFile&) = delete;
+    ~SoundFile();
+
+    int channels() const { return info_.channels; }
+    int sampleRate() const { return info_.samplerate; }
+    int format() const { return info_.format; }
+    std::int64_t frames() const { return info_.frames; }
+
+    // Reads up to `frames` frames; returns how many were read.
+    std::int64_t read(float* interleaved, std::int64_t frames);
+    void write(const float* interleaved, std::int64_t frames);
+    // Flushes and closes; throws when the data could not be written completely.
+    void close();
+
+private:
+    SoundFile(SNDFILE* file, const SF_INFO& info, std::string name);
+
+    SNDFILE* file_;
+    SF_INFO info_;
+    std::string name_;
+};
+
+} // namespace sweepfilter::tool
