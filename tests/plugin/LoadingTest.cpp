@@ -71,8 +71,8 @@ TEST(Loading, EffectsAreIndependent)
     auto first = std::make_unique<HostedEffect>(library);
     HostedEffect second(library);
     HostedEffect reference(library);
-    EXPECT_NE(first->record(), second.record());
-    EXPECT_NE(first->record()->object, second.record()->object);
+    EXPECT_NE(&first->record(), &second.record());
+    EXPECT_NE(first->record().object, second.record().object);
 
     first->setParameter(0, 0.2f);
     second.setParameter(0, 0.6f);

@@ -18,7 +18,7 @@ struct NewEffectTest : ::testing::Test
 
 TEST_F(NewEffectTest, RecordDescribesTheEffect)
 {
-    const EffectRecord* record = effect.record();
+    const EffectRecord* record = &effect.record();
     EXPECT_EQ(record->magic, 0x56737450);
     EXPECT_EQ(record->numPrograms, 16);
     EXPECT_EQ(record->numParameters, 8);
@@ -61,9 +61,8 @@ TEST_F(NewEffectTest, ShowsTheDefaultTexts)
     }
     for (int outside : {-1, 8, 1000})
     {
-        EXPECT_EQ(effect.parameterName(outside), "<untouched>");
-        EXPECT_EQ(effect.parameterLabel(outside), "<untouched>");
-        EXPECT_EQ(effect.parameterDisplay(outside), "<untouched>");
+        for (std::int32_t textOpcode : {6, 7, 8})
+            EXPECT_EQ(textOrUntouched(effect, textOpcode, outside), "<untouched>");
         EXPECT_EQ(effect.getParameter(outside), 0.0f);
     }
 }

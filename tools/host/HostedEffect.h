@@ -38,6 +38,7 @@ public:
     void setProgram(std::int32_t program) { dispatch(2, 0, program); }
     std::int32_t program() { return static_cast<std::int32_t>(dispatch(3)); }
     std::string programName() { return text(5, 0); }
+    void setProgramName(std::string name) { dispatch(4, 0, 0, name.data()); }
 
     void setParameter(std::int32_t index, float value)
     {
