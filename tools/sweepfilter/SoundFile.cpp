@@ -59,6 +59,9 @@ SoundFile SoundFile::createForWriting(int descriptor, const std::string& name, i
     if (!file)
         throw HostError(Problem::audioFile,
                         "cannot write audio file " + name + ": " + sf_strerror(nullptr));
+    // Integer encodings cannot hold the effect's peaks above full scale: clip them rather
+    // than let them wrap around (some encoders reject such samples outright).
+    sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
     return SoundFile(file, info, name);
 }
 

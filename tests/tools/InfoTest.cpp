@@ -1,0 +1,54 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "PluginHost.h"
+#include "ToolSupport.h"
+
+namespace sweepfilter::test
+{
+namespace
+{
+
+TEST(InfoCommand, JsonMatchesWhatTheRecordReports)
+{
+    const ToolResult result = runTool({"info", "--json", "--plugin", SWEEPFILTER_PLUGIN_PATH});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    const auto info = nlohmann::json::parse(result.output);
+
+    PluginLibrary library;
+    HostedEffect effect(library);
+    const EffectRecord& record = effect.record();
+    EXPECT_EQ(info["uniqueId"], "ZF17");
+    EXPECT_EQ(info["inputs"], record.numInputs);
+    EXPECT_EQ(info["outputs"], record.numOutputs);
+    EXPECT_EQ(info["flags"], record.flags);
+    EXPECT_EQ(info["flagNames"], (nlohmann::json{"can mono", "can replace"}));
+    ASSERT_EQ(info["programs"].size(), static_cast<std::size_t>(record.numPrograms));
+    EXPECT_EQ(info["programs"][0], "--- Default ---");
+    EXPECT_EQ(info["programs"][15], "Init 15");
+    ASSERT_EQ(info["parameters"].size(), static_cast<std::size_t>(record.numParameters));
+    for (std::int32_t i = 0; i < record.numParameters; ++i)
+    {
+        const auto& parameter = info["parameters"][static_cast<std::size_t>(i)];
+        EXPECT_EQ(parameter["index"], i);
+        EXPECT_EQ(parameter["name"], effect.parameterName(i));
+        EXPECT_EQ(parameter["label"], effect.parameterLabel(i));
+        EXPECT_EQ(parameter["display"], effect.parameterDisplay(i));
+        EXPECT_EQ(parameter["value"].get<float>(), effect.getParameter(i));
+    }
+}
+
+TEST(InfoCommand, TextShowsTheSameFacts)
+{
+    const ToolResult result = runTool({"info", "--plugin", SWEEPFILTER_PLUGIN_PATH});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    for (const char* expected :
+         {"unique id   ZF17", "inputs      2", "outputs     2", "flags       24 (can mono, can replace)",
+          "programs    16", " 0  --- Default ---", "15  Init 15", "parameters  8",
+          "\" Cutoff \"", "\"20000\"", "\"   Hz   \"", "\" Flanger Delay \""})
+        EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
+}
+
+} // namespace
+} // namespace sweepfilter::test
