@@ -167,7 +167,8 @@ TEST(RenderCommand, OutputFormatFollowsTheOptions)
 TEST(DemoCommand, WritesItsFilesAndListing)
 {
     TestFolder folder;
-    const ToolResult result = runTool({"demo", folder / "demo", "--plugin", SWEEPFILTER_PLUGIN_PATH});
+    const ToolResult result =
+        runTool({"demo", folder / "demo", "--plugin", SWEEPFILTER_PLUGIN_PATH, "--quiet"});
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     const std::string listing = readText(folder / "demo/listing.txt");
     for (const char* name : {"00-input.wav", "01-default.wav", "02-soft-sweep.wav",

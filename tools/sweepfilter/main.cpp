@@ -34,6 +34,12 @@ void addPluginOption(CLI::App& command, Arguments& arguments)
         ->capture_default_str();
 }
 
+void addVerbosityFlags(CLI::App& command, Arguments& arguments)
+{
+    auto* quiet = command.add_flag("-q,--quiet", arguments.quiet, "No progress output");
+    command.add_flag("-v,--verbose", arguments.verbose, "Report what was done")->excludes(quiet);
+}
+
 tool::Verbosity verbosityOf(const Arguments& arguments)
 {
     if (arguments.quiet)
@@ -51,8 +57,6 @@ int main(int argc, char** argv)
                "problem, 130 interrupted.");
     app.require_subcommand(1);
     Arguments arguments;
-    auto* quiet = app.add_flag("-q,--quiet", arguments.quiet, "No progress output");
-    app.add_flag("-v,--verbose", arguments.verbose, "Report what was done")->excludes(quiet);
 
     auto* info = app.add_subcommand("info", "Show a plug-in's record, programs and parameters");
     addPluginOption(*info, arguments);
@@ -63,6 +67,7 @@ int main(int argc, char** argv)
     render->add_option("IN", options.input, "Input audio file (mono or stereo)")->required();
     render->add_option("OUT", options.output, "Output audio file")->required();
     addPluginOption(*render, arguments);
+    addVerbosityFlags(*render, arguments);
     render->add_option("--program", options.program, "Program to select first");
     render->add_option("--set", arguments.settings,
                        "PARAM=VALUE: set a parameter (index or name) to VALUE in 0..1");
@@ -87,6 +92,7 @@ int main(int argc, char** argv)
                                             "settings and write WAV files");
     demo->add_option("OUTDIR", arguments.demoFolder, "Folder for the files")->capture_default_str();
     addPluginOption(*demo, arguments);
+    addVerbosityFlags(*demo, arguments);
 
     try
     {
