@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -23,12 +24,14 @@ public:
 
     void writeAndRead(float left, float right) noexcept
     {
-        bufferLeft_[writeIndex_] = left;
-        bufferRight_[writeIndex_] = right;
+        const auto write = static_cast<std::size_t>(writeIndex_);
+        bufferLeft_[write] = left;
+        bufferRight_[write] = right;
         if (++writeIndex_ == length_)
             writeIndex_ = 0;
-        delayedLeft_ = bufferLeft_[readIndex_];
-        delayedRight_ = bufferRight_[readIndex_];
+        const auto read = static_cast<std::size_t>(readIndex_);
+        delayedLeft_ = bufferLeft_[read];
+        delayedRight_ = bufferRight_[read];
         if (++readIndex_ == length_)
             readIndex_ = 0;
     }
