@@ -4,6 +4,8 @@
 #include <cmath>
 #include <new>
 
+#include "PortableMath.h"
+
 namespace sweepfilter
 {
 namespace
@@ -68,7 +70,7 @@ void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcep
     for (std::uint32_t i = 0; i <= n / 2; ++i)
     {
         const double angle = ((double{m} * i) * stepSeconds) * twoPi;
-        const float t = static_cast<float>(std::sin(angle) * amplitude);
+        const float t = static_cast<float>(portable::sin(angle) * amplitude);
         table_[i] = static_cast<float>(double{t} + centre);
         table_[n - i] = static_cast<float>(double{centre} - t);
     }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "PortableMath.h"
+
 namespace sweepfilter::mapping
 {
 
@@ -12,7 +14,7 @@ namespace sweepfilter::mapping
 
 inline float cutoffHz(float v) noexcept
 {
-    return static_cast<float>(std::exp((double{v} + 1.5169) * 3.940517) - 290.0);
+    return static_cast<float>(portable::exp((double{v} + 1.5169) * 3.940517) - 290.0);
 }
 
 inline float normalisedCutoff(float hz) noexcept
