@@ -1,15 +1,37 @@
-// The load notification: when the loader maps the library, it records the module handle (the
-// library's base address) and reports success. Kept for the platform's sake; nothing reads it.
+// The load notification: when the loader maps the library, it records the module handle and
+// reports success. Kept for the platform's sake; nothing reads it.
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
+
+namespace sweepfilter
+{
+namespace
+{
+void* moduleHandle = nullptr;
+} // namespace
+} // namespace sweepfilter
+
+#if defined(_WIN32)
+
+// The loader's entry point, not an export: it answers TRUE whatever the reason.
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID)
+{
+    sweepfilter::moduleHandle = instance;
+    return TRUE;
+}
+
+#else
 
 namespace sweepfilter
 {
 namespace
 {
 
-void* moduleHandle = nullptr;
-
+// On Linux the handle is the library's base address.
 int onModuleLoaded() noexcept
 {
     Dl_info info{};
@@ -25,3 +47,5 @@ __attribute__((constructor)) void loadNotification() noexcept
 
 } // namespace
 } // namespace sweepfilter
+
+#endif

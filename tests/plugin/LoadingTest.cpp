@@ -13,6 +13,7 @@ namespace sweepfilter::test
 namespace
 {
 
+#if !defined(_WIN32)
 std::set<std::string> definedDynamicSymbols(const std::string& path)
 {
     const std::string command = std::string(SWEEPFILTER_NM) + " -D --defined-only " + path;
@@ -35,6 +36,7 @@ TEST(Loading, TheLibraryExportsOnlyMain)
 {
     EXPECT_EQ(definedDynamicSymbols(SWEEPFILTER_PLUGIN_PATH), std::set<std::string>{"main"});
 }
+#endif
 
 TEST(Loading, MainAsksTheHostForItsVersionFirst)
 {

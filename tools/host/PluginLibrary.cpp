@@ -1,32 +1,90 @@
 #include "PluginLibrary.h"
 
-#include <dlfcn.h>
-
 #include <filesystem>
 
 #include "HostError.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 namespace sweepfilter::host
 {
+namespace
+{
+
+#if defined(_WIN32)
+void* openLibrary(const std::string& path)
+{
+    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
+}
+void* findSymbol(void* library, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void closeLibrary(void* library)
+{
+    FreeLibrary(static_cast<HMODULE>(library));
+}
+std::string lastLoadError()
+{
+    return "error " + std::to_string(GetLastError());
+}
+std::filesystem::path executablePath()
+{
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+constexpr const char* libraryFileName = "sweepfilter.dll";
+#else
+void* openLibrary(const std::string& path)
+{
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+void* findSymbol(void* library, const char* name)
+{
+    return dlsym(library, name);
+}
+void closeLibrary(void* library)
+{
+    dlclose(library);
+}
+std::string lastLoadError()
+{
+    return dlerror();
+}
+std::filesystem::path executablePath()
+{
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error);
+}
+constexpr const char* libraryFileName = "sweepfilter.so";
+#endif
+
+} // namespace
 
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path)
 {
     if (!std::filesystem::exists(path))
         throw HostError(Problem::plugin, "plug-in library not found: " + path);
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = openLibrary(path);
     if (!handle_)
-        throw HostError(Problem::plugin, "cannot load plug-in library " + path + ": " + dlerror());
-    main_ = reinterpret_cast<EffectRecord* (*)(HostCallback)>(dlsym(handle_, "main"));
+        throw HostError(Problem::plugin,
+                        "cannot load plug-in library " + path + ": " + lastLoadError());
+    main_ = reinterpret_cast<EffectRecord* (*)(HostCallback)>(findSymbol(handle_, "main"));
     if (!main_)
     {
-        dlclose(handle_);
+        closeLibrary(handle_);
         throw HostError(Problem::plugin, "plug-in library " + path + " exports no 'main'");
     }
 }
 
 PluginLibrary::~PluginLibrary()
 {
-    dlclose(handle_);
+    closeLibrary(handle_);
 }
 
 EffectRecord* PluginLibrary::createEffect(HostCallback callback) const
@@ -36,10 +94,9 @@ EffectRecord* PluginLibrary::createEffect(HostCallback callback) const
 
 std::string PluginLibrary::besideExecutable()
 {
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    const auto folder = error ? std::filesystem::current_path() : executable.parent_path();
-    return (folder / "sweepfilter.so").string();
+    const auto executable = executablePath();
+    const auto folder = executable.empty() ? std::filesystem::current_path() : executable.parent_path();
+    return (folder / libraryFileName).string();
 }
 
 } // namespace sweepfilter::host
