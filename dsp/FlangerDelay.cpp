@@ -19,6 +19,36 @@ FlangerDelay::FlangerDelay(std::int32_t length) noexcept
     clear();
 }
 
+void FlangerDelay::writeAndReadBlock(const float* left, const float* right, float* delayedLeft,
+                                     float* delayedRight, std::int32_t frames) noexcept
+{
+    for (std::int32_t done = 0; done < frames;)
+    {
+        // A run in which neither index wraps.
+        const std::int32_t run =
+            std::min({frames - done, length_ - writeIndex_, length_ - readIndex_});
+        float* writeLeft = bufferLeft_.get() + writeIndex_;
+        float* writeRight = bufferRight_.get() + writeIndex_;
+        const float* readLeft = bufferLeft_.get() + readIndex_;
+        const float* readRight = bufferRight_.get() + readIndex_;
+        for (std::int32_t i = 0; i < run; ++i)
+        {
+            writeLeft[i] = left[done + i];
+            writeRight[i] = right[done + i];
+            delayedLeft[done + i] = readLeft[i];
+            delayedRight[done + i] = readRight[i];
+        }
+        done += run;
+        writeIndex_ = writeIndex_ + run == length_ ? 0 : writeIndex_ + run;
+        readIndex_ = readIndex_ + run == length_ ? 0 : readIndex_ + run;
+    }
+    if (frames > 0)
+    {
+        delayedLeft_ = delayedLeft[frames - 1];
+        delayedRight_ = delayedRight[frames - 1];
+    }
+}
+
 void FlangerDelay::setDelay(std::int32_t samples) noexcept
 {
     const std::int32_t d = std::clamp<std::int32_t>(samples, 0, length_ - 1);

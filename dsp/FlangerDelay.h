@@ -36,6 +36,12 @@ public:
             readIndex_ = 0;
     }
 
+    // The same as calling writeAndRead for each frame in turn, handing the delayed pairs out
+    // in delayedLeft/delayedRight arrays; wraps are handled per run, not per frame. The
+    // delayed arrays must not alias the inputs.
+    void writeAndReadBlock(const float* left, const float* right, float* delayedLeft,
+                           float* delayedRight, std::int32_t frames) noexcept;
+
     // Delays of length or more give length - 1; negative requests give 0.
     void setDelay(std::int32_t samples) noexcept;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "FloatBits.h"
 
@@ -58,6 +59,11 @@ public:
     {
         push(inputHistoryRight_, outputHistoryRight_, input, output);
     }
+
+    // The same as calling processLeft and processRight for each frame in turn, with the state
+    // held in registers for the whole block. Outputs may alias inputs.
+    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      std::int32_t frames) noexcept;
 
     void reset() noexcept
     {

@@ -45,6 +45,13 @@ public:
         return true;
     }
 
+    // How many more counter values until isStepDue answers true: 0 when it would now. For a
+    // counter that advances by one and is asked every value, isStepDue is true exactly then.
+    std::uint32_t samplesUntilStep(std::uint32_t counter) const noexcept
+    {
+        return stepInterval_ - (counter - lastStepCounter_);
+    }
+
     float entry(std::uint32_t index) const noexcept { return table_[index]; }
     float samplePeriod() const noexcept { return samplePeriod_; }
     std::uint32_t capacity() const noexcept { return capacity_; }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 #include "FloatBits.h"
 
 namespace sweepfilter
@@ -34,6 +36,12 @@ public:
     {
         return step(stage1Right_, stage2Right_, sample, normalisedCutoff);
     }
+
+    // The same as calling processLeft and processRight for each frame in turn with the same
+    // stage coefficient, with the states held in registers for the whole block. Outputs may
+    // alias inputs.
+    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
+                      std::int32_t frames, float normalisedCutoff) noexcept;
 
     float feedback() const noexcept { return feedback_; }
     float stage1Left() const noexcept { return stage1Left_; }

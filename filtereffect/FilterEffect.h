@@ -59,6 +59,9 @@ public:
     const ModulationTable& modulationTable() const noexcept { return *table_; }
 
 private:
+    // The tests' straightforward per-sample loop, which the block processing must equal.
+    friend struct ReferenceProcessing;
+
     ~FilterEffect() override;
 
     bool sweepIsOn() const noexcept { return values_[modRangeParameter] > 0.0f; }

@@ -1,73 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 
+#include "CountingAllocator.h"
 #include "PluginHost.h"
-
-// Every allocation of this process, the plug-in's included, goes through these: they count
-// live allocations and can make the n-th non-throwing allocation from now on fail.
-namespace
-{
-std::atomic<long> liveAllocations{0};
-std::atomic<long> nothrowAllocations{0};
-std::atomic<long> failingNothrowAllocation{0}; // 0: none fails
-
-void* allocate(std::size_t size) noexcept
-{
-    void* memory = std::malloc(size ? size : 1);
-    if (memory)
-        ++liveAllocations;
-    return memory;
-}
-
-void* allocateOrFail(std::size_t size) noexcept
-{
-    const long count = ++nothrowAllocations;
-    if (count == failingNothrowAllocation.load())
-        return nullptr;
-    return allocate(size);
-}
-
-void release(void* memory) noexcept
-{
-    if (memory)
-    {
-        --liveAllocations;
-        std::free(memory);
-    }
-}
-} // namespace
-
-void* operator new(std::size_t size)
-{
-    if (void* memory = allocate(size))
-        return memory;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrFail(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrFail(size); }
-void operator delete(void* memory) noexcept { release(memory); }
-void operator delete[](void* memory) noexcept { release(memory); }
-void operator delete(void* memory, std::size_t) noexcept { release(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { release(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { release(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { release(memory); }
 
 namespace sweepfilter::test
 {
 namespace
 {
 
-// A host that allocates nothing itself, so every counted allocation is the plug-in's.
-std::intptr_t versionAnswer = 2400;
-std::intptr_t quietHost(EffectRecord*, std::int32_t opcode, std::int32_t, std::intptr_t, void*, float)
-{
-    return opcode == 1 ? versionAnswer : 0;
-}
 
 // Counts the allocations one successful `main` makes, and checks the effect frees them all.
 long allocationsOfOneEffect(const PluginLibrary& library)

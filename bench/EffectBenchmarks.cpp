@@ -1,0 +1,146 @@
+// The effect's processing through its record, per configuration and block size, next to the
+// dependency-chain bound of its algorithm measured in the same iterations.
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChainBound.h"
+#include "HostedEffect.h"
+#include "PluginLibrary.h"
+
+namespace sweepfilter::bench
+{
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+const host::PluginLibrary& plugin()
+{
+    static host::PluginLibrary library(SWEEPFILTER_PLUGIN_PATH);
+    return library;
+}
+
+struct Configuration
+{
+    bool hard, sweep, send, accumulate;
+};
+
+std::vector<float> noise(std::size_t frames, std::uint32_t seed)
+{
+    std::vector<float> samples(frames);
+    for (auto& sample : samples)
+    {
+        seed = seed * 1664525u + 1013904223u;
+        sample = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+    }
+    return samples;
+}
+
+// Each iteration processes about 8192 frames in blocks of the given size, then runs the
+// bound's chain over as many frames; the counters compare the two.
+void processing(benchmark::State& state, Configuration configuration)
+{
+    const auto block = static_cast<std::int32_t>(state.range(0));
+    const std::int32_t blocks = std::max(1, 8192 / block);
+    const std::int64_t frames = std::int64_t{block} * blocks;
+
+    host::HostedEffect effect(plugin());
+    effect.resume();
+    effect.setParameter(0, 0.6f);
+    effect.setParameter(1, 0.8f);
+    effect.setParameter(2, configuration.hard ? 1.0f : 0.0f);
+    effect.setParameter(3, configuration.sweep ? 0.4f : 0.0f);
+    effect.setParameter(6, configuration.send ? 0.5f : 0.0f);
+    effect.setParameter(7, 0.3f);
+
+    std::vector<float> inLeft = noise(static_cast<std::size_t>(block), 1);
+    std::vector<float> inRight = noise(static_cast<std::size_t>(block), 2);
+    std::vector<float> outLeft(inLeft.size()), outRight(inRight.size());
+    float* inputs[2] = {inLeft.data(), inRight.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+
+    double effectSeconds = 0.0, boundSeconds = 0.0;
+    for (auto _ : state)
+    {
+        const auto start = Clock::now();
+        for (std::int32_t b = 0; b < blocks; ++b)
+        {
+            if (configuration.accumulate)
+                effect.processAccumulate(inputs, outputs, block);
+            else
+                effect.processReplace(inputs, outputs, block);
+        }
+        benchmark::ClobberMemory();
+        const auto middle = Clock::now();
+        benchmark::DoNotOptimize(configuration.hard ? hardChainBound(frames) : softChainBound(frames));
+        const auto end = Clock::now();
+        const double seconds = std::chrono::duration<double>(middle - start).count();
+        effectSeconds += seconds;
+        boundSeconds += std::chrono::duration<double>(end - middle).count();
+        state.SetIterationTime(seconds);
+    }
+    const double totalFrames = static_cast<double>(frames) * static_cast<double>(state.iterations());
+    state.counters["ns_per_frame"] = effectSeconds * 1e9 / totalFrames;
+    state.counters["bound_ns_per_frame"] = boundSeconds * 1e9 / totalFrames;
+    state.counters["ratio_to_bound"] = effectSeconds / boundSeconds;
+    state.SetItemsProcessed(static_cast<std::int64_t>(totalFrames));
+}
+
+void registerProcessing()
+{
+    for (bool hard : {false, true})
+        for (bool sweep : {false, true})
+            for (bool send : {false, true})
+            {
+                const std::string name = std::string(hard ? "hard" : "soft") +
+                                         (sweep ? "/sweep" : "/nosweep") + (send ? "/send" : "/nosend");
+                benchmark::RegisterBenchmark(name.c_str(), processing,
+                                             Configuration{hard, sweep, send, false})
+                    ->Arg(32)->Arg(512)->Arg(1024)->UseManualTime();
+            }
+    benchmark::RegisterBenchmark("soft/sweep/send/accumulate", processing,
+                                 Configuration{false, true, true, true})
+        ->Arg(1024)->UseManualTime();
+}
+
+// The largest sweep-table rebuild: 60 BPM over 96 notes fills the whole table.
+void tableRebuild(benchmark::State& state)
+{
+    host::HostedEffect effect(plugin());
+    effect.setParameter(4, 0.0f);
+    effect.setParameter(5, 1.0f);
+    effect.setParameter(3, 0.5f);
+    bool flip = false;
+    for (auto _ : state)
+        effect.setParameter(0, (flip = !flip) ? 0.6f : 0.7f);
+}
+
+void programChange(benchmark::State& state)
+{
+    host::HostedEffect effect(plugin());
+    bool flip = false;
+    for (auto _ : state)
+        effect.setProgram((flip = !flip) ? 1 : 2);
+}
+
+} // namespace
+} // namespace sweepfilter::bench
+
+int main(int argc, char** argv)
+{
+    sweepfilter::bench::registerProcessing();
+    benchmark::RegisterBenchmark("rebuild/largest_table", sweepfilter::bench::tableRebuild)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("rebuild/program_change", sweepfilter::bench::programChange)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
