@@ -19,34 +19,26 @@ FlangerDelay::FlangerDelay(std::int32_t length) noexcept
     clear();
 }
 
-void FlangerDelay::writeAndReadBlock(const float* left, const float* right, float* delayedLeft,
-                                     float* delayedRight, std::int32_t frames) noexcept
+FlangerDelay::Run FlangerDelay::nextRun(std::int32_t frames) noexcept
 {
-    for (std::int32_t done = 0; done < frames;)
-    {
-        // A run in which neither index wraps.
-        const std::int32_t run =
-            std::min({frames - done, length_ - writeIndex_, length_ - readIndex_});
-        float* writeLeft = bufferLeft_.get() + writeIndex_;
-        float* writeRight = bufferRight_.get() + writeIndex_;
-        const float* readLeft = bufferLeft_.get() + readIndex_;
-        const float* readRight = bufferRight_.get() + readIndex_;
-        for (std::int32_t i = 0; i < run; ++i)
-        {
-            writeLeft[i] = left[done + i];
-            writeRight[i] = right[done + i];
-            delayedLeft[done + i] = readLeft[i];
-            delayedRight[done + i] = readRight[i];
-        }
-        done += run;
-        writeIndex_ = writeIndex_ + run == length_ ? 0 : writeIndex_ + run;
-        readIndex_ = readIndex_ + run == length_ ? 0 : readIndex_ + run;
-    }
-    if (frames > 0)
-    {
-        delayedLeft_ = delayedLeft[frames - 1];
-        delayedRight_ = delayedRight[frames - 1];
-    }
+    const std::int32_t length =
+        std::min({frames, length_ - writeIndex_, length_ - readIndex_});
+    return {bufferLeft_.get() + writeIndex_, bufferRight_.get() + writeIndex_,
+            bufferLeft_.get() + readIndex_, bufferRight_.get() + readIndex_, length};
+}
+
+void FlangerDelay::finishRun(const Run& run) noexcept
+{
+    if (run.frames <= 0)
+        return;
+    delayedLeft_ = run.readLeft[run.frames - 1];
+    delayedRight_ = run.readRight[run.frames - 1];
+    writeIndex_ += run.frames;
+    if (writeIndex_ == length_)
+        writeIndex_ = 0;
+    readIndex_ += run.frames;
+    if (readIndex_ == length_)
+        readIndex_ = 0;
 }
 
 void FlangerDelay::setDelay(std::int32_t samples) noexcept

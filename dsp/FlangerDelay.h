@@ -36,11 +36,19 @@ public:
             readIndex_ = 0;
     }
 
-    // The same as calling writeAndRead for each frame in turn, handing the delayed pairs out
-    // in delayedLeft/delayedRight arrays; wraps are handled per run, not per frame. The
-    // delayed arrays must not alias the inputs.
-    void writeAndReadBlock(const float* left, const float* right, float* delayedLeft,
-                           float* delayedRight, std::int32_t frames) noexcept;
+    // Direct access for block processing: a run of at most `frames` frames in which neither
+    // index wraps. Writing frame i's pair to write*[i] and then reading read*[i], for each i in
+    // turn, is writeAndRead; finishRun then moves the line past the run.
+    struct Run
+    {
+        float* writeLeft;
+        float* writeRight;
+        const float* readLeft;
+        const float* readRight;
+        std::int32_t frames;
+    };
+    Run nextRun(std::int32_t frames) noexcept;
+    void finishRun(const Run& run) noexcept;
 
     // Delays of length or more give length - 1; negative requests give 0.
     void setDelay(std::int32_t samples) noexcept;

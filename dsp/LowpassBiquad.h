@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "FloatBits.h"
+#include "StereoOutput.h"
 
 namespace sweepfilter
 {
@@ -60,10 +61,12 @@ public:
         push(inputHistoryRight_, outputHistoryRight_, input, output);
     }
 
-    // The same as calling processLeft and processRight for each frame in turn, with the state
-    // held in registers for the whole block. Outputs may alias inputs.
-    void processBlock(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
-                      std::int32_t frames) noexcept;
+    // The same as calling processLeft and processRight for each frame in turn and handing
+    // each output pair to `output` (see StereoOutput.h), with the state held in registers for
+    // the whole block. The output may write where the inputs are read.
+    template <typename Output>
+    void processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
+                      const Output& output) noexcept;
 
     void reset() noexcept
     {
@@ -107,5 +110,73 @@ private:
     History outputHistoryLeft_{};
     History outputHistoryRight_{};
 };
+
+#if defined(__SSE2__)
+
+// Both channels side by side in one register: lane 0 left, lane 1 right. Each lane performs
+// exactly the scalar operations in the same order, so the results are the same bits. Only
+// the dependency on the previous output remains on the critical path; the flush of -0.0 and
+// subnormal outputs is a rarely taken branch beside it.
+template <typename Output>
+void LowpassBiquad::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
+                                 const Output& output) noexcept
+{
+    const Coefficients& c = coefficients_;
+    const __m128d b0 = _mm_set1_pd(c.b0), b1 = _mm_set1_pd(c.b1), b2 = _mm_set1_pd(c.b2);
+    const __m128d a1 = _mm_set1_pd(c.a1), a2 = _mm_set1_pd(c.a2);
+    __m128d x1 = _mm_set_pd(inputHistoryRight_[0], inputHistoryLeft_[0]);
+    __m128d x2 = _mm_set_pd(inputHistoryRight_[1], inputHistoryLeft_[1]);
+    __m128d y1 = _mm_set_pd(outputHistoryRight_[0], outputHistoryLeft_[0]);
+    __m128d y2 = _mm_set_pd(outputHistoryRight_[1], outputHistoryLeft_[1]);
+    const __m128i exponentMask = _mm_set1_epi32(static_cast<int>(floatExponentMask));
+    const __m128i zero = _mm_setzero_si128();
+
+    for (std::int32_t i = 0; i < frames; ++i)
+    {
+        const __m128d x =
+            _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(inLeft + i), _mm_load_ss(inRight + i)));
+        const __m128d term =
+            _mm_add_pd(_mm_add_pd(_mm_mul_pd(x2, b2), _mm_mul_pd(x, b0)), _mm_mul_pd(b1, x1));
+        const __m128d y = _mm_sub_pd(_mm_sub_pd(term, _mm_mul_pd(a1, y1)), _mm_mul_pd(y2, a2));
+        __m128 yf = _mm_cvtpd_ps(y);
+        // Lanes with a zero exponent that are not already +0.0 (that is -0.0 or subnormal).
+        const __m128i bits = _mm_castps_si128(yf);
+        const __m128i needsFlush =
+            _mm_andnot_si128(_mm_cmpeq_epi32(bits, zero),
+                             _mm_cmpeq_epi32(_mm_and_si128(bits, exponentMask), zero));
+        if (_mm_movemask_ps(_mm_castsi128_ps(needsFlush)) & 3) [[unlikely]]
+            yf = _mm_andnot_ps(_mm_castsi128_ps(needsFlush), yf);
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = _mm_cvtps_pd(yf);
+        output(i, yf, y1);
+    }
+
+    const auto lane = [](__m128d pair, int index) {
+        return static_cast<float>(index == 0 ? _mm_cvtsd_f64(pair)
+                                             : _mm_cvtsd_f64(_mm_unpackhi_pd(pair, pair)));
+    };
+    inputHistoryLeft_ = {lane(x1, 0), lane(x2, 0)};
+    inputHistoryRight_ = {lane(x1, 1), lane(x2, 1)};
+    outputHistoryLeft_ = {lane(y1, 0), lane(y2, 0)};
+    outputHistoryRight_ = {lane(y1, 1), lane(y2, 1)};
+}
+
+#else
+
+template <typename Output>
+void LowpassBiquad::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
+                                 const Output& output) noexcept
+{
+    for (std::int32_t i = 0; i < frames; ++i)
+    {
+        const float left = inLeft[i], right = inRight[i];
+        const float yLeft = processLeft(left);
+        output(i, yLeft, processRight(right));
+    }
+}
+
+#endif
 
 } // namespace sweepfilter

@@ -1,6 +1,7 @@
 #include "FilterEffect.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "ParameterMapping.h"
 
@@ -13,9 +14,6 @@ bool hasBothChannels(StereoBuffers buffers) noexcept
 {
     return buffers && buffers[0] && buffers[1];
 }
-
-// Frames handled in one run of the block forms; bounds the scratch space on the stack.
-constexpr std::int32_t runFrames = 256;
 
 } // namespace
 
@@ -34,9 +32,9 @@ void FilterEffect::processReplace(StereoBuffers inputs, StereoBuffers outputs,
 // Per frame, in effect: step the sweep when it is on (every 100 samples the next table value
 // becomes the cutoff), filter both channels with the selected algorithm, then add the delayed
 // dry pair scaled by the send. The work is done in runs that end where a sweep step falls, so
-// no per-frame test remains, and each unit processes a whole run with its state in registers.
-// The dry input goes into the delay line before the filter writes anything, so outputs may
-// alias inputs.
+// no per-frame test remains; each filter processes a whole run with its state in registers
+// and mixes the send into each pair as it stores it. The dry input goes into the delay line
+// before the filter writes anything, so outputs may alias inputs.
 template <bool accumulate>
 void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
                            std::int32_t frames) noexcept
@@ -47,15 +45,10 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
     const float send = values_[sendFlangerParameter];
     const bool sendOn = send > 0.0f;
     const bool soft = algorithm_ == Algorithm::soft;
-    // The filter writes straight into the outputs unless something is still to be mixed in.
-    const bool mixing = sendOn || accumulate;
-
-    float delayedLeft[runFrames], delayedRight[runFrames];
-    float filteredLeft[runFrames], filteredRight[runFrames];
 
     for (std::int32_t done = 0; done < frames;)
     {
-        std::int32_t run = std::min(frames - done, runFrames);
+        std::int32_t run = frames - done;
         if (sweepOn)
         {
             if (table_->samplesUntilStep(sampleCounter_) == 0 && table_->isStepDue(sampleCounter_))
@@ -82,34 +75,34 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         const float* inRight = inputs[1] + done;
         float* outLeft = outputs[0] + done;
         float* outRight = outputs[1] + done;
+        // With the send on, runs also end where the delay line wraps.
+        FlangerDelay::Run line{};
         if (sendOn)
-            delay_->writeAndReadBlock(inLeft, inRight, delayedLeft, delayedRight, run);
-        float* filteredL = mixing ? filteredLeft : outLeft;
-        float* filteredR = mixing ? filteredRight : outRight;
-        if (soft)
-            soft_->processBlock(inLeft, inRight, filteredL, filteredR, run);
-        else
-            hard_->processBlock(inLeft, inRight, filteredL, filteredR, run,
-                                sweepOn ? sweptNormalisedCutoff_ : normalisedCutoff_);
-
-        if (mixing)
         {
-            for (std::int32_t i = 0; i < run; ++i)
-            {
-                float yL = filteredLeft[i], yR = filteredRight[i];
-                if (sendOn)
-                {
-                    yL = static_cast<float>(double{delayedLeft[i]} * send + yL);
-                    yR = static_cast<float>(double{delayedRight[i]} * send + yR);
-                }
-                if constexpr (accumulate)
-                {
-                    yL = static_cast<float>(double{yL} + outLeft[i]);
-                    yR = static_cast<float>(double{yR} + outRight[i]);
-                }
-                outLeft[i] = yL;
-                outRight[i] = yR;
-            }
+            line = delay_->nextRun(run);
+            run = line.frames;
+        }
+        const float f = sweepOn ? sweptNormalisedCutoff_ : normalisedCutoff_;
+        const auto filter = [&](const auto& output) {
+            if (soft)
+                soft_->processBlock(inLeft, inRight, run, output);
+            else
+                hard_->processBlock(inLeft, inRight, run, f, output);
+        };
+        if (sendOn)
+        {
+            filter(MixOutput<true, accumulate>{outLeft, outRight, inLeft, inRight, line.writeLeft,
+                                               line.writeRight, line.readLeft, line.readRight,
+                                               send});
+            delay_->finishRun(line);
+        }
+        else if (accumulate)
+        {
+            filter(MixOutput<false, true>{outLeft, outRight});
+        }
+        else
+        {
+            filter(StoreOutput{outLeft, outRight});
         }
         if (sweepOn)
             sampleCounter_ += static_cast<std::uint32_t>(run);
