@@ -1,5 +1,6 @@
 #include "SoundFile.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
 
@@ -11,12 +12,15 @@ using host::HostError;
 using host::Problem;
 
 SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name)
-    : file_(file), info_(info), name_(std::move(name))
+    : file_(file), info_(info), name_(std::move(name)),
+      buffer_(static_cast<std::size_t>(bufferFrames * info.channels))
 {
 }
 
 SoundFile::SoundFile(SoundFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), info_(other.info_), name_(std::move(other.name_))
+    : file_(std::exchange(other.file_, nullptr)), info_(other.info_), name_(std::move(other.name_)),
+      buffer_(std::move(other.buffer_)), bufferedFrames_(other.bufferedFrames_),
+      bufferPosition_(other.bufferPosition_)
 {
 }
 
@@ -67,22 +71,58 @@ SoundFile SoundFile::createForWriting(int descriptor, const std::string& name, i
 
 std::int64_t SoundFile::read(float* interleaved, std::int64_t frames)
 {
-    const sf_count_t count = sf_readf_float(file_, interleaved, frames);
-    if (count < 0 || (count < frames && sf_error(file_) != SF_ERR_NO_ERROR))
-        throw HostError(Problem::audioFile,
-                        "audio file " + name_ + " is corrupt: " + sf_strerror(file_));
-    return count;
+    const auto channels = static_cast<std::size_t>(info_.channels);
+    std::int64_t done = 0;
+    while (done < frames)
+    {
+        if (bufferPosition_ == bufferedFrames_)
+        {
+            const sf_count_t count = sf_readf_float(file_, buffer_.data(), bufferFrames);
+            if (count < 0 || (count < bufferFrames && sf_error(file_) != SF_ERR_NO_ERROR))
+                throw HostError(Problem::audioFile,
+                                "audio file " + name_ + " is corrupt: " + sf_strerror(file_));
+            bufferedFrames_ = count;
+            bufferPosition_ = 0;
+            if (count == 0)
+                break;
+        }
+        const std::int64_t take = std::min(frames - done, bufferedFrames_ - bufferPosition_);
+        std::copy_n(buffer_.data() + static_cast<std::size_t>(bufferPosition_) * channels,
+                    static_cast<std::size_t>(take) * channels,
+                    interleaved + static_cast<std::size_t>(done) * channels);
+        bufferPosition_ += take;
+        done += take;
+    }
+    return done;
 }
 
 void SoundFile::write(const float* interleaved, std::int64_t frames)
 {
-    if (sf_writef_float(file_, interleaved, frames) != frames)
+    const auto channels = static_cast<std::size_t>(info_.channels);
+    for (std::int64_t done = 0; done < frames;)
+    {
+        const std::int64_t take = std::min(frames - done, bufferFrames - bufferedFrames_);
+        std::copy_n(interleaved + static_cast<std::size_t>(done) * channels,
+                    static_cast<std::size_t>(take) * channels,
+                    buffer_.data() + static_cast<std::size_t>(bufferedFrames_) * channels);
+        bufferedFrames_ += take;
+        done += take;
+        if (bufferedFrames_ == bufferFrames)
+            flush();
+    }
+}
+
+void SoundFile::flush()
+{
+    if (bufferedFrames_ > 0 && sf_writef_float(file_, buffer_.data(), bufferedFrames_) != bufferedFrames_)
         throw HostError(Problem::audioFile,
                         "cannot write audio file " + name_ + ": " + sf_strerror(file_));
+    bufferedFrames_ = 0;
 }
 
 void SoundFile::close()
 {
+    flush();
     SNDFILE* file = std::exchange(file_, nullptr);
     sf_write_sync(file);
     if (sf_close(file) != 0)

@@ -10,7 +10,8 @@ namespace sweepfilter::tool
 {
 
 // An audio file opened with libsndfile, closed when destroyed. Reads and writes interleaved
-// 32-bit float frames.
+// 32-bit float frames, through a buffer of some thousand frames so that small blocks do not
+// each cost a system call.
 class SoundFile
 {
 public:
@@ -39,10 +40,15 @@ public:
 
 private:
     SoundFile(SNDFILE* file, const SF_INFO& info, std::string name);
+    void flush();
 
+    static constexpr std::int64_t bufferFrames = 16384;
     SNDFILE* file_;
     SF_INFO info_;
     std::string name_;
+    std::vector<float> buffer_;
+    std::int64_t bufferedFrames_ = 0; // frames held: read ahead, or written but not yet flushed
+    std::int64_t bufferPosition_ = 0; // reading: the next frame to hand out
 };
 
 } // namespace sweepfilter::tool
