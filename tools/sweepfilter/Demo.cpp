@@ -10,6 +10,8 @@
 
 #include "HostError.h"
 #include "OutputFile.h"
+#include "Response.h"
+#include "SpectrogramPicture.h"
 #include "SoundFile.h"
 
 namespace sweepfilter::tool
@@ -91,6 +93,7 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
     const std::filesystem::path base(folder);
     const auto inputPath = base / "00-input.wav";
     writeSignal(inputPath, makeDemoSignal());
+    writeSpectrogram(inputPath.string(), (base / "00-input-spectrogram.png").string(), ChannelChoice::mid);
 
     std::string listing = "00-input.wav: the dry test signal: 3 s of a band-limited sawtooth "
                           "chord (A minor), then 2 s of white noise; 44.1 kHz float stereo\n";
@@ -105,7 +108,20 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
         options.tailSeconds = 0.5;
         options.verbosity = verbosity;
         render(options);
-        listing += std::string(demo.file) + ": " + demo.description + "\n";
+        // Pictures: the static response of the setting (the sweep held still at its centre),
+        // and the spectrogram of the render.
+        const std::string stem = std::filesystem::path(demo.file).stem().string();
+        ResponseOptions response;
+        response.plugin = pluginPath;
+        response.program = 0;
+        for (const auto& setting : demo.settings)
+            if (setting.parameter != "mod range")
+                response.settings.push_back(setting);
+        response.picture = (base / (stem + "-response.png")).string();
+        writeResponse(response);
+        writeSpectrogram(options.output, (base / (stem + "-spectrogram.png")).string(), ChannelChoice::mid);
+        listing += std::string(demo.file) + ": " + demo.description + "\n    pictures: " + stem +
+                   "-response.png (its filter's response), " + stem + "-spectrogram.png\n";
     }
     std::ofstream(base / "listing.txt") << listing;
     std::printf("Wrote to %s:\n%s", folder.c_str(), listing.c_str());

@@ -10,6 +10,8 @@
 #include "Info.h"
 #include "PluginLibrary.h"
 #include "Render.h"
+#include "Response.h"
+#include "SpectrogramPicture.h"
 
 using namespace sweepfilter;
 
@@ -26,6 +28,8 @@ struct Arguments
     std::vector<std::string> changes;
     std::string demoFolder = "demo-output";
     tool::RenderOptions render;
+    tool::ResponseOptions response;
+    std::string spectrogramInput, spectrogramPicture, channel = "left";
 };
 
 void addPluginOption(CLI::App& command, Arguments& arguments)
@@ -88,6 +92,23 @@ int main(int argc, char** argv)
         ->check(CLI::IsMember({"float", "pcm16", "pcm24", "pcm32", "input"}))
         ->capture_default_str();
 
+    auto* response = app.add_subcommand(
+        "response", "Plot the magnitude response of a plug-in's effect (sweep and send held off "
+                    "unless set)");
+    addPluginOption(*response, arguments);
+    response->add_option("--program", arguments.response.program, "Program to select first");
+    response->add_option("--set", arguments.settings, "PARAM=VALUE: set a parameter, VALUE in 0..1");
+    response->add_option("-o,--output", arguments.response.picture, "FILE.png or FILE.svg");
+    response->add_option("--csv", arguments.response.csv, "Also (or only) write the numbers");
+
+    auto* spectrogram = app.add_subcommand("spectrogram", "Draw the spectrogram of an audio file");
+    spectrogram->add_option("IN", arguments.spectrogramInput, "Audio file")->required();
+    spectrogram->add_option("-o,--output", arguments.spectrogramPicture, "FILE.png or FILE.svg")
+        ->required();
+    spectrogram->add_option("--channel", arguments.channel, "left, right or mid")
+        ->check(CLI::IsMember({"left", "right", "mid"}))
+        ->capture_default_str();
+
     auto* demo = app.add_subcommand("demo", "Render a built-in test signal through a few "
                                             "settings and write WAV files");
     demo->add_option("OUTDIR", arguments.demoFolder, "Folder for the files")->capture_default_str();
@@ -124,6 +145,20 @@ int main(int argc, char** argv)
             options.plugin = arguments.plugin;
             options.verbosity = verbosityOf(arguments);
             tool::render(options);
+        }
+        else if (*response)
+        {
+            for (const auto& setting : arguments.settings)
+                arguments.response.settings.push_back(tool::parseSetting(setting));
+            arguments.response.plugin = arguments.plugin;
+            tool::writeResponse(arguments.response);
+        }
+        else if (*spectrogram)
+        {
+            const auto channel = arguments.channel == "right" ? tool::ChannelChoice::right
+                                 : arguments.channel == "mid" ? tool::ChannelChoice::mid
+                                                              : tool::ChannelChoice::left;
+            tool::writeSpectrogram(arguments.spectrogramInput, arguments.spectrogramPicture, channel);
         }
         else if (*demo)
         {

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <complex>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+#include <vector>
+
+#include "LowpassBiquad.h"
+#include "ParameterMapping.h"
+#include "Spectrum.h"
+#include "ToolSupport.h"
+
+namespace sweepfilter::test
+{
+namespace
+{
+
+struct ResponseTable
+{
+    std::vector<double> hz, left, right;
+
+    // The left channel's level at any frequency, linear between the two bins around it.
+    double leftAt(double frequency) const
+    {
+        const double spacing = hz[1] - hz[0];
+        const auto k = static_cast<std::size_t>(frequency / spacing);
+        const double t = (frequency - hz[k]) / spacing;
+        return left[k] + t * (left[k + 1] - left[k]);
+    }
+};
+
+ResponseTable measure(const std::vector<std::string>& settings, const TestFolder& folder)
+{
+    std::vector<std::string> command = {"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "--csv",
+                                        folder / "response.csv"};
+    for (const auto& setting : settings)
+    {
+        command.push_back("--set");
+        command.push_back(setting);
+    }
+    const ToolResult result = runTool(command);
+    EXPECT_EQ(result.exitCode, 0) << result.errors;
+    std::istringstream csv(readText(folder / "response.csv"));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "frequency_hz,left_db,right_db");
+    ResponseTable table;
+    while (std::getline(csv, line))
+    {
+        double hz, left, right;
+        char comma1, comma2;
+        std::istringstream row(line);
+        row >> hz >> comma1 >> left >> comma2 >> right;
+        EXPECT_TRUE(row && comma1 == ',' && comma2 == ',') << line;
+        table.hz.push_back(hz);
+        table.left.push_back(left);
+        table.right.push_back(right);
+    }
+    return table;
+}
+
+// |H| in dB of the soft filter's own coefficients at frequency f.
+double analyticDecibels(const LowpassBiquad::Coefficients& c, double f, double sampleRate)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * std::numbers::pi * f / sampleRate);
+    const std::complex<double> z2 = z1 * z1;
+    const auto h = (double{c.b0} + double{c.b1} * z1 + double{c.b2} * z2) /
+                   (1.0 + double{c.a1} * z1 + double{c.a2} * z2);
+    return 20.0 * std::log10(std::abs(h));
+}
+
+TEST(ResponseCommand, SoftResponseIsTheResponseOfItsCoefficients)
+{
+    TestFolder folder;
+    for (auto [cutoff, q] : {std::pair{0.3f, 0.0f}, {0.6f, 0.5f}, {0.9f, 0.9f}})
+    {
+        const ResponseTable table = measure(
+            {"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
+        ASSERT_GT(table.hz.size(), 32768u);
+        LowpassBiquad filter;
+        filter.computeCoefficients(mapping::cutoffHz(static_cast<float>(std::stod(std::to_string(cutoff)))),
+                                   mapping::resonance(static_cast<float>(std::stod(std::to_string(q)))), 44100.0f);
+        EXPECT_NEAR(table.left[0], 0.0, 1e-4); // 0 Hz passes at 0 dB
+        for (std::size_t k = 0; k < table.hz.size(); ++k)
+        {
+            if (table.hz[k] < 20.0 || table.hz[k] > 0.45 * 44100.0)
+                continue;
+            ASSERT_NEAR(table.left[k], analyticDecibels(filter.coefficients(), table.hz[k], 44100.0), 0.05)
+                << "cutoff " << cutoff << " q " << q << " at " << table.hz[k] << " Hz";
+            ASSERT_EQ(table.left[k], table.right[k]);
+        }
+    }
+}
+
+// Without pre-warping the analogue corner fc lands at (fs/pi) atan(pi fc / fs), with the
+// level the analogue filter has at its corner: 1 / (2 zeta), zeta = 2 (1 - resonance).
+TEST(ResponseCommand, SoftCornerLandsWhereTheBilinearTransformPutsIt)
+{
+    TestFolder folder;
+    for (auto [cutoff, q] : {std::pair{0.3f, 0.0f}, {0.55f, 0.0f}, {0.45f, 0.75f / 0.99f}})
+    {
+        const ResponseTable table = measure(
+            {"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
+        const float cutoffValue = static_cast<float>(std::stod(std::to_string(cutoff)));
+        const float qValue = static_cast<float>(std::stod(std::to_string(q)));
+        const double fc = mapping::cutoffHz(cutoffValue);
+        const double zeta = 2.0 * (1.0 - double{mapping::resonance(qValue)});
+        const double warped = 44100.0 / std::numbers::pi * std::atan(std::numbers::pi * fc / 44100.0);
+        EXPECT_NEAR(table.leftAt(warped), 20.0 * std::log10(1.0 / (2.0 * zeta)), 0.05)
+            << "fc " << fc << " lands at " << warped;
+    }
+}
+
+TEST(ResponseCommand, HardResonancePeakGrowsWithQ)
+{
+    TestFolder folder;
+    double previousPeak = -1000.0;
+    for (const char* q : {"0.3", "0.6", "0.9"})
+    {
+        const ResponseTable table = measure({"algorithm=1", "cutoff=0.4", std::string("q factor=") + q}, folder);
+        double peak = -1000.0;
+        for (double level : table.left)
+        {
+            ASSERT_TRUE(std::isfinite(level));
+            peak = std::max(peak, level);
+        }
+        EXPECT_GT(peak, previousPeak + 1.0) << q;
+        previousPeak = peak;
+    }
+}
+
+bool isPng(const std::string& path, int width, int height)
+{
+    const std::string data = readText(path);
+    if (data.size() < 24 || data.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
+        return false;
+    const auto word = [&](std::size_t at) {
+        return (static_cast<unsigned char>(data[at]) << 24) | (static_cast<unsigned char>(data[at + 1]) << 16) |
+               (static_cast<unsigned char>(data[at + 2]) << 8) | static_cast<unsigned char>(data[at + 3]);
+    };
+    return data.compare(12, 4, "IHDR") == 0 && word(16) == width && word(20) == height;
+}
+
+TEST(PictureCommands, WriteValidPngAndSvg)
+{
+    TestFolder folder;
+    Audio tone{2, 44100, {}};
+    for (int i = 0; i < 44100; ++i)
+    {
+        const auto s = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / 44100.0));
+        tone.samples.push_back(s);
+        tone.samples.push_back(-s);
+    }
+    writeAudio(folder / "tone.wav", tone);
+    ASSERT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.png"}).exitCode, 0);
+    ASSERT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.svg"}).exitCode, 0);
+    ASSERT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "s.png", "--channel", "right"}).exitCode, 0);
+    EXPECT_TRUE(isPng(folder / "r.png", 900, 540));
+    EXPECT_TRUE(isPng(folder / "s.png", 900, 480));
+    const std::string svg = readText(folder / "r.svg");
+    EXPECT_EQ(svg.rfind("<?xml", 0), 0u);
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    EXPECT_EQ(svg.substr(svg.find_last_not_of(" \n") - 5, 6), "</svg>");
+
+    // Bad input: a message, a non-zero exit and no picture left behind.
+    const auto before = folder.files();
+    EXPECT_EQ(runTool({"spectrogram", folder / "none.wav", "-o", folder / "x.png"}).exitCode, 3);
+    EXPECT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "x.jpg"}).exitCode, 2);
+    EXPECT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "no/x.png"}).exitCode, 3);
+    EXPECT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "--set", "nothing=1", "-o", folder / "x.png"}).exitCode, 2);
+    EXPECT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH}).exitCode, 2);
+    EXPECT_EQ(folder.files().size(), before.size());
+}
+
+TEST(Spectrogram, PeakFollowsASineSweep)
+{
+    // An exponential sweep from 200 Hz to 8 kHz over two seconds.
+    const double rate = 44100.0, seconds = 2.0, low = 200.0, high = 8000.0;
+    std::vector<float> sweep;
+    const double k = std::log(high / low) / seconds;
+    for (int i = 0; i < static_cast<int>(rate * seconds); ++i)
+    {
+        const double t = i / rate;
+        sweep.push_back(static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * low * (std::exp(k * t) - 1.0) / k)));
+    }
+    const tool::Spectrogram spectrogram = tool::shortTimeSpectrum(sweep, rate, 2048, 256);
+    const double binHz = rate / 2048.0;
+    for (std::size_t frame = 8; frame + 16 < spectrogram.frames.size(); frame += 8)
+    {
+        const auto& row = spectrogram.frames[frame];
+        const auto peak = static_cast<std::size_t>(std::max_element(row.begin(), row.end()) - row.begin());
+        const double centre = (static_cast<double>(frame * 256) + 1024.0) / rate;
+        const double expected = low * std::exp(k * centre);
+        EXPECT_NEAR(static_cast<double>(peak) * binHz, expected, 0.08 * expected + 2 * binHz) << frame;
+        // A 0.5 sine is 6 dB below full scale; sweeping through bins within a frame spreads it.
+        EXPECT_GT(row[peak], -20.0);
+        EXPECT_LT(row[peak], -5.0);
+    }
+}
+
+} // namespace
+} // namespace sweepfilter::test
