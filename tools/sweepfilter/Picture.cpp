@@ -170,6 +170,17 @@ void FrequencyAxes::drawFrame() const
     cairo_stroke(context_);
 }
 
+void FrequencyAxes::drawTitles(const std::string& horizontal, const std::string& vertical) const
+{
+    cairo_set_source_rgb(context_, 0.2, 0.2, 0.2);
+    drawText(context_, left + width / 2, top + height + 34, horizontal, 12, 0);
+    cairo_save(context_);
+    cairo_translate(context_, left - 48, top + height / 2);
+    cairo_rotate(context_, -M_PI / 2);
+    drawText(context_, 0, 0, vertical, 12, 0);
+    cairo_restore(context_);
+}
+
 void drawText(cairo_t* context, double x, double y, const std::string& text, double size, int align)
 {
     cairo_set_font_size(context, size);

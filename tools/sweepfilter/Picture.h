@@ -54,6 +54,8 @@ public:
     // Decade grid lines with labels (20, 50, 100, 200, ... 20k) along the given edge.
     void drawFrequencyGrid(bool vertical) const;
     void drawFrame() const;
+    // The horizontal axis's title below the plot, the vertical one turned along its left side.
+    void drawTitles(const std::string& horizontal, const std::string& vertical) const;
 
     const double left, top, width, height;
 

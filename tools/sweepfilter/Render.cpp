@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "EffectSetup.h"
 #include "HostError.h"
 #include "HostedEffect.h"
 #include "OutputFile.h"
@@ -42,18 +43,6 @@ struct TimedChange
     std::int32_t parameter;
     float value;
 };
-
-std::int32_t resolveParameter(HostedEffect& effect, const std::string& parameter)
-{
-    const std::int32_t index = effect.findParameter(parameter);
-    if (index >= 0)
-        return index;
-    std::string known;
-    for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
-        known += (i ? ", " : "") + std::to_string(i) + " '" + effect.parameterName(i) + "'";
-    throw HostError(Problem::usage,
-                    "unknown parameter '" + parameter + "' (the plug-in has " + known + ")");
-}
 
 int majorFormatFor(const std::filesystem::path& path)
 {
@@ -152,10 +141,7 @@ void render(const RenderOptions& options)
 
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
-    if (options.program && (*options.program < 0 || *options.program >= effect.programCount()))
-        throw HostError(Problem::usage, "program " + std::to_string(*options.program) +
-                                            " does not exist (the plug-in has " +
-                                            std::to_string(effect.programCount()) + ")");
+    checkProgram(effect, options.program);
 
     const double sampleRate = input.sampleRate();
     const std::int64_t inputFrames = input.frames();
@@ -170,13 +156,13 @@ void render(const RenderOptions& options)
                             "automation of '" + change.parameter + "' falls at frame " +
                                 std::to_string(frame) + ", beyond the end (" +
                                 std::to_string(totalFrames) + " frames)");
-        changes.push_back({frame, resolveParameter(effect, change.parameter), change.value});
+        changes.push_back({frame, parameterIndex(effect, change.parameter), change.value});
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
     std::vector<std::pair<std::int32_t, float>> settings;
     for (const auto& setting : options.settings)
-        settings.emplace_back(resolveParameter(effect, setting.parameter), setting.value);
+        settings.emplace_back(parameterIndex(effect, setting.parameter), setting.value);
 
     OutputFile outputFile(options.output);
     SoundFile output = SoundFile::createForWriting(outputFile.releaseDescriptor(), options.output,

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <unistd.h>
 
+#include "EffectSetup.h"
 #include "HostError.h"
 #include "HostedEffect.h"
 #include "OutputFile.h"
@@ -136,12 +137,7 @@ void drawResponse(const MeasuredResponse& response, const std::string& path)
         drawText(cr, axes.left - 6, axes.y(db) + 4, std::to_string(static_cast<int>(db)), 11, 1);
     }
     axes.drawFrame();
-    drawText(cr, axes.left + axes.width / 2, axes.top + axes.height + 34, "frequency (Hz)", 12, 0);
-    cairo_save(cr);
-    cairo_translate(cr, 22, axes.top + axes.height / 2);
-    cairo_rotate(cr, -M_PI / 2);
-    drawText(cr, 0, 0, "magnitude (dB)", 12, 0);
-    cairo_restore(cr);
+    axes.drawTitles("frequency (Hz)", "magnitude (dB)");
 
     cairo_save(cr);
     cairo_rectangle(cr, axes.left, axes.top, axes.width, axes.height);
@@ -225,8 +221,7 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
 {
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
-    if (options.program && (*options.program < 0 || *options.program >= effect.programCount()))
-        throw HostError(Problem::usage, "program " + std::to_string(*options.program) + " does not exist");
+    checkProgram(effect, options.program);
     effect.open();
     effect.setSampleRate(static_cast<float>(sampleRate));
     effect.setBlockSize(4096);
@@ -238,12 +233,7 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
         effect.setParameter(sendFlanger, 0.0f);
     }
     for (const auto& setting : options.settings)
-    {
-        const std::int32_t index = effect.findParameter(setting.parameter);
-        if (index < 0)
-            throw HostError(Problem::usage, "unknown parameter '" + setting.parameter + "'");
-        effect.setParameter(index, setting.value);
-    }
+        effect.setParameter(parameterIndex(effect, setting.parameter), setting.value);
     effect.resume();
 
     MeasuredResponse response;

@@ -105,12 +105,7 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
         std::snprintf(label, sizeof label, "%g", t);
         drawText(cr, x, axes.top + axes.height + 16, label, 11, 0);
     }
-    drawText(cr, axes.left + axes.width / 2, axes.top + axes.height + 34, "time (s)", 12, 0);
-    cairo_save(cr);
-    cairo_translate(cr, 20, axes.top + axes.height / 2);
-    cairo_rotate(cr, -M_PI / 2);
-    drawText(cr, 0, 0, "frequency (Hz)", 12, 0);
-    cairo_restore(cr);
+    axes.drawTitles("time (s)", "frequency (Hz)");
 
     // The colour legend.
     const double legendLeft = axes.left + axes.width + 40, legendWidth = 18;
