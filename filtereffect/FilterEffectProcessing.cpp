@@ -33,8 +33,8 @@ void FilterEffect::processReplace(StereoBuffers inputs, StereoBuffers outputs,
 // becomes the cutoff), filter both channels with the selected algorithm, then add the delayed
 // dry pair scaled by the send. The work is done in runs that end where a sweep step falls, so
 // no per-frame test remains; each filter processes a whole run with its state in registers
-// and mixes the send into each pair as it stores it. The dry input goes into the delay line
-// before the filter writes anything, so outputs may alias inputs.
+// and mixes the send into each pair as it stores it. A frame's inputs are all read before its
+// outputs are written, so outputs may alias inputs (either channel).
 template <bool accumulate>
 void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
                            std::int32_t frames) noexcept
