@@ -9,7 +9,7 @@
 
 #include "LowpassBiquad.h"
 #include "ParameterMapping.h"
-#include "Spectrum.h"
+#include "FourierAnalysis.h"
 #include "ToolSupport.h"
 
 namespace sweepfilter::test

@@ -11,7 +11,7 @@
 #include "HostError.h"
 #include "OutputFile.h"
 #include "Response.h"
-#include "SpectrogramPicture.h"
+#include "TimeFrequencyPicture.h"
 #include "SoundFile.h"
 
 namespace sweepfilter::tool

@@ -12,7 +12,7 @@
 #include "OutputFile.h"
 #include "Picture.h"
 #include "PluginLibrary.h"
-#include "Spectrum.h"
+#include "FourierAnalysis.h"
 
 namespace sweepfilter::tool
 {

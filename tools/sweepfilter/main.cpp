@@ -11,7 +11,7 @@
 #include "PluginLibrary.h"
 #include "Render.h"
 #include "Response.h"
-#include "SpectrogramPicture.h"
+#include "TimeFrequencyPicture.h"
 
 using namespace sweepfilter;
 

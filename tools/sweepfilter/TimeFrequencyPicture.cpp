@@ -1,4 +1,4 @@
-#include "SpectrogramPicture.h"
+#include "TimeFrequencyPicture.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 
 #include "Picture.h"
 #include "SoundFile.h"
-#include "Spectrum.h"
+#include "FourierAnalysis.h"
 
 namespace sweepfilter::tool
 {

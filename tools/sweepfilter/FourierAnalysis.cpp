@@ -1,4 +1,4 @@
-#include "Spectrum.h"
+#include "FourierAnalysis.h"
 
 #include <fftw3.h>
 
