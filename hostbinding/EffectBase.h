@@ -108,7 +108,6 @@ protected:
 
     // For derived effects and tests that attach an editor; the effect then owns it.
     void attachEditor(EditorInterface* editor) noexcept { editor_ = editor; }
-    std::int32_t numPrograms() const noexcept { return numPrograms_; }
 
 private:
     void setFlag(std::int32_t bit, bool state) noexcept;
