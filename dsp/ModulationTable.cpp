@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 
 #include "PortableMath.h"
 
@@ -32,24 +31,22 @@ ModulationTable::ModulationTable(std::uint32_t stepInterval, std::uint32_t maxPe
       sampleRate_(sampleRate),
       stepInterval_(std::max<std::uint32_t>(stepInterval, 1)),
       // The product first: the number of steps in maxPeriodSeconds seconds. Limited so that
-      // capacity + 1 entries stay addressable.
+      // capacity + 1 entries stay addressable with 32-bit indices.
       capacity_(truncateWithin(
           (double{static_cast<float>(maxPeriodSeconds)} * sampleRate) /
               static_cast<float>(stepInterval_),
           0x3FFFFFFEu, 0))
 {
-    table_.reset(new (std::nothrow) float[std::size_t{capacity_} + 1]);
+    const float stepF = static_cast<float>(stepInterval_);
+    stepSeconds_ = static_cast<float>(double{stepF} * samplePeriod_);
 }
 
 void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcept
 {
     // The 32-bit float nearest 1e-5 (0x3727C5AC) stands in for a zero or NaN rate.
     constexpr float slowestRate = 1.0e-5f;
-    // Not the double nearest 2*pi (that is ...2D18): this constant is part of the entries' bits.
-    constexpr double twoPi = 6.28318530717958;
 
     const float stepF = static_cast<float>(stepInterval_);
-    const float stepSeconds = static_cast<float>(double{stepF} * samplePeriod_);
     if (rate == 0.0f || std::isnan(rate))
         rate = slowestRate;
     const float period = static_cast<float>(1.0 / rate);
@@ -57,23 +54,34 @@ void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcep
         truncateWithin((double{period} * sampleRate_) / stepF, capacity_, capacity_);
     cycleSteps_ = n;
     position_ = 0;
+    amplitude_ = amplitude;
+    centre_ = centre;
+    // With n = 0 the sine would have infinite frequency; entry() then holds the centre.
+    if (n != 0)
+    {
+        const std::uint32_t stepsPerCycle = stepInterval_ * n; // modulo 2^32, as the m of n
+        m_ = static_cast<float>(double{sampleRate_} / static_cast<float>(stepsPerCycle));
+    }
+}
 
+float ModulationTable::swing(std::uint32_t i) const noexcept
+{
+    // Not the double nearest 2*pi (that is ...2D18): this constant is part of the entries' bits.
+    constexpr double twoPi = 6.28318530717958;
+    const double angle = ((double{m_} * i) * stepSeconds_) * twoPi;
+    return static_cast<float>(portable::sin(angle) * amplitude_);
+}
+
+float ModulationTable::entry(std::uint32_t index) const noexcept
+{
+    const std::uint32_t n = cycleSteps_;
     if (n == 0)
-    {
-        // The sine would have infinite frequency; hold the centre instead.
-        table_[0] = centre;
-        return;
-    }
-
-    const std::uint32_t stepsPerCycle = stepInterval_ * n; // modulo 2^32, as specified
-    const float m = static_cast<float>(double{sampleRate_} / static_cast<float>(stepsPerCycle));
-    for (std::uint32_t i = 0; i <= n / 2; ++i)
-    {
-        const double angle = ((double{m} * i) * stepSeconds) * twoPi;
-        const float t = static_cast<float>(portable::sin(angle) * amplitude);
-        table_[i] = static_cast<float>(double{t} + centre);
-        table_[n - i] = static_cast<float>(double{centre} - t);
-    }
+        return centre_;
+    // The first half rises from the centre, the second mirrors it below; for an even n the
+    // middle entry is the mirrored one.
+    if (index < n - index)
+        return static_cast<float>(double{swing(index)} + centre_);
+    return static_cast<float>(double{centre_} - swing(n - index));
 }
 
 } // namespace sweepfilter

@@ -1,16 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 namespace sweepfilter
 {
 
-// One precomputed cycle of a sine sweep (centre + amplitude * sin), handed out one entry per
-// step of `stepInterval` samples. All sines are evaluated in rebuild(); the audio path only
-// compares counters (isStepDue) and reads entries (nextValue). Reading runs through entries
-// 0..n and wraps to 0, so a cycle lasts n + 1 steps. Storage for the longest period is
-// allocated once, in the constructor; rebuilds never allocate.
+// One cycle of a sine sweep (centre + amplitude * sin), handed out one entry per step of
+// `stepInterval` samples. Reading runs through entries 0..n and wraps to 0, so a cycle lasts
+// n + 1 steps. A rebuild only records what the entries depend on and restarts reading; each
+// entry is computed when it is read. That keeps every parameter change and program change
+// constant-time and the object a few dozen bytes, at the price of one sine per step on the
+// audio path (every 100 samples in the effect). The values are exactly those of a table
+// filled at rebuild time: entries i <= n/2 are float(t_i + centre), the others
+// float(centre - t_(n-i)), with entry n/2 of an even n taking the mirrored form.
 class ModulationTable
 {
 public:
@@ -21,16 +23,13 @@ public:
     ModulationTable(const ModulationTable&) = delete;
     ModulationTable& operator=(const ModulationTable&) = delete;
 
-    // False when the constructor could not obtain the table; such a table must not be used.
-    bool hasStorage() const noexcept { return table_ != nullptr; }
-
     // amplitude and centre in Hz, rate in cycles per second. Restarts reading at entry 0
     // without moving the step timing.
     void rebuild(float amplitude, float rate, float centre) noexcept;
 
     float nextValue() noexcept
     {
-        const float value = table_[position_];
+        const float value = entry(position_);
         position_ = position_ < cycleSteps_ ? position_ + 1 : 0;
         return value;
     }
@@ -52,7 +51,9 @@ public:
         return stepInterval_ - (counter - lastStepCounter_);
     }
 
-    float entry(std::uint32_t index) const noexcept { return table_[index]; }
+    // Entry `index` of the current cycle, 0..cycleSteps(); before the first rebuild, 0.
+    float entry(std::uint32_t index) const noexcept;
+
     float samplePeriod() const noexcept { return samplePeriod_; }
     std::uint32_t capacity() const noexcept { return capacity_; }
     std::uint32_t cycleSteps() const noexcept { return cycleSteps_; }
@@ -61,14 +62,21 @@ public:
     void setLastStepCounter(std::uint32_t counter) noexcept { lastStepCounter_ = counter; }
 
 private:
-    std::unique_ptr<float[]> table_;
+    // float(sin(angle of step i) * amplitude): the swing of entry i above the centre.
+    float swing(std::uint32_t i) const noexcept;
+
     float samplePeriod_;
     float sampleRate_;
+    float stepSeconds_;
     std::uint32_t stepInterval_;
     std::uint32_t capacity_;
     std::uint32_t position_ = 0;
     std::uint32_t lastStepCounter_ = 0;
     std::uint32_t cycleSteps_ = 0;
+    // What the entries of the current cycle depend on; m is the sine's frequency as built.
+    float amplitude_ = 0.0f;
+    float centre_ = 0.0f;
+    float m_ = 0.0f;
 };
 
 } // namespace sweepfilter

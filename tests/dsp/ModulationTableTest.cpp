@@ -5,6 +5,7 @@
 
 #include "FloatBitsSupport.h"
 #include "ModulationTable.h"
+#include "ReferenceModulationTable.h"
 
 namespace sweepfilter::test
 {
@@ -144,6 +145,118 @@ TEST(ModulationTable, RebuildRestartsReadingWithoutMovingTheStepTiming)
     EXPECT_TRUE(table.isStepDue(200));
     EXPECT_EQ(table.nextValue(), 3000.0f);
     EXPECT_EQ(table.position(), 1u);
+}
+
+
+struct Random
+{
+    std::uint32_t state;
+    std::uint32_t next() { return state = state * 1664525u + 1013904223u; }
+    std::uint32_t below(std::uint32_t n) { return (next() >> 8) % n; }
+    float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }
+    template <std::size_t N>
+    float pick(const float (&values)[N]) { return values[below(N)]; }
+};
+
+// The bits of a value, with every NaN alike: which operand's NaN an addition passes on
+// follows the operand order the compiler picks, which the language leaves open.
+std::uint32_t comparable(float value)
+{
+    return value != value ? 0x7FC00000u : bitsOf(value);
+}
+
+// Every value the table computes on reading must be the one the plainly filled table holds.
+void expectSameEntries(const ModulationTable& fast, const ReferenceModulationTable& plain,
+                       Random& random)
+{
+    const std::uint32_t n = plain.cycleSteps();
+    ASSERT_EQ(fast.cycleSteps(), n);
+    const auto check = [&](std::uint32_t i) {
+        ASSERT_EQ(comparable(fast.entry(i)), comparable(plain.entry(i))) << "entry " << i << " of " << n;
+    };
+    if (n <= 3000)
+    {
+        for (std::uint32_t i = 0; i <= n; ++i)
+            check(i);
+        return;
+    }
+    for (std::uint32_t i : {0u, 1u, n / 2 - 1, n / 2, n / 2 + 1, n - 1, n})
+        check(i);
+    for (int k = 0; k < 300; ++k)
+        check(random.below(n + 1));
+}
+
+// Randomized sessions against the plainly filled table: rebuilds with zero, negative zero,
+// NaN, infinite, negative, tiny and huge rates (n = 0, 1, even, odd, clamped to the
+// capacity), amplitudes and centres of every kind, rebuilds in mid-cycle, counters that step,
+// creep and jump, across the 2^32 wrap. Reads must return the same bits in the same order.
+TEST(ModulationTable, HandsOutThePlainTablesValuesInTheSameOrder)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const float tiny = floatFromBits(0x00000001);
+    const float rates[] = {0.0f, -0.0f, nan, inf, -inf, -2.0f, tiny, 1.0e-9f, 1.03e-7f, 1.04e-7f,
+                           1.0e-5f, floatFromBits(0x3C2AAAAB), floatFromBits(0x3D000118),
+                           2.0f, 1.99097f, 176.4f, 126.0f, 300.0f, 441.0f, 1000.0f, 3.0e38f};
+    const float amplitudes[] = {0.0f, -0.0f, 1000.0f, -300.0f, 4.4018f, 1.0e30f, inf, nan, tiny};
+    const float centres[] = {2000.0f, 104.40182f, 20000.078f, 0.0f, -0.0f, nan, inf, -5.0f};
+    struct Shape
+    {
+        std::uint32_t stepInterval, maxPeriodSeconds;
+        float sampleRate;
+    };
+    const Shape shapes[] = {{100, 96, 44100.0f}, {100, 96, 48000.0f}, {100, 96, 22050.0f},
+                            {100, 96, 96000.0f}, {100, 1, 44100.0f},  {1, 1, 8000.0f},
+                            {37, 3, 44100.0f}};
+    std::uint32_t seed = 1;
+    for (const Shape& shape : shapes)
+        for (int session = 0; session < 3; ++session, ++seed)
+        {
+            SCOPED_TRACE(testing::Message() << "shape " << shape.stepInterval << "/"
+                                            << shape.maxPeriodSeconds << "/" << shape.sampleRate
+                                            << " session " << session);
+            Random random{seed * 2654435761u};
+            ModulationTable fast(shape.stepInterval, shape.maxPeriodSeconds, shape.sampleRate);
+            ReferenceModulationTable plain(shape.stepInterval, shape.maxPeriodSeconds,
+                                           shape.sampleRate);
+            ASSERT_EQ(fast.capacity(), plain.capacity());
+            // Some sessions start just below the counter's wrap.
+            std::uint32_t counter = session == 1 ? 0u - 1000u - random.below(5000) : 0u;
+            fast.setLastStepCounter(counter);
+            plain.setLastStepCounter(counter);
+            for (int operation = 0; operation < 20000; ++operation)
+            {
+                const std::uint32_t choice = random.below(1000);
+                if (operation == 0 || choice < 8)
+                {
+                    const float amplitude = random.below(4) == 0 ? random.pick(amplitudes)
+                                                                 : random.unit() * 5000.0f;
+                    const float rate = random.below(3) == 0 ? random.unit() * 4.0f
+                                                            : random.pick(rates);
+                    const float centre = random.below(4) == 0 ? random.pick(centres)
+                                                              : 104.0f + random.unit() * 19900.0f;
+                    fast.rebuild(amplitude, rate, centre);
+                    plain.rebuild(amplitude, rate, centre);
+                    expectSameEntries(fast, plain, random);
+                    continue;
+                }
+                if (choice < 900)
+                    counter = plain.lastStepCounter() + shape.stepInterval; // the next step
+                else if (choice < 980)
+                    counter += 1;
+                else
+                    counter += random.next(); // a jump off the grid
+                const bool due = plain.isStepDue(counter);
+                ASSERT_EQ(fast.isStepDue(counter), due) << counter;
+                if (due || choice == 999)
+                {
+                    ASSERT_EQ(comparable(fast.nextValue()), comparable(plain.nextValue()))
+                        << "operation " << operation << " position " << plain.position();
+                }
+                ASSERT_EQ(fast.position(), plain.position());
+                ASSERT_EQ(fast.lastStepCounter(), plain.lastStepCounter());
+            }
+        }
 }
 
 } // namespace

@@ -66,7 +66,7 @@ TEST(OutOfMemory, EveryFailedAllocationGivesNullWithoutLeaks)
         count = allocationsOfOneEffect(library);
     }
     // The effect object, its four units, their buffers and the program bank.
-    EXPECT_EQ(count, 9);
+    EXPECT_EQ(count, 8);
     for (long failing = 1; failing <= count; ++failing)
         EXPECT_EXIT(failOneAllocation(failing), ::testing::ExitedWithCode(0), "")
             << "allocation " << failing;
