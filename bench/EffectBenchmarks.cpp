@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "ChainBound.h"
 #include "HostedEffect.h"
-#include "PluginLibrary.h"
 
 namespace sweepfilter::bench
 {
@@ -20,27 +20,10 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-const host::PluginLibrary& plugin()
-{
-    static host::PluginLibrary library(SWEEPFILTER_PLUGIN_PATH);
-    return library;
-}
-
 struct Configuration
 {
     bool hard, sweep, send, accumulate;
 };
-
-std::vector<float> noise(std::size_t frames, std::uint32_t seed)
-{
-    std::vector<float> samples(frames);
-    for (auto& sample : samples)
-    {
-        seed = seed * 1664525u + 1013904223u;
-        sample = static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
-    }
-    return samples;
-}
 
 // Each iteration processes about 8192 frames in blocks of the given size, then runs the
 // bound's chain over as many frames; the counters compare the two.
@@ -92,6 +75,8 @@ void processing(benchmark::State& state, Configuration configuration)
     state.SetItemsProcessed(static_cast<std::int64_t>(totalFrames));
 }
 
+} // namespace
+
 void registerProcessing()
 {
     for (bool hard : {false, true})
@@ -109,36 +94,12 @@ void registerProcessing()
         ->Arg(1024)->UseManualTime();
 }
 
-// The largest sweep-table rebuild: 60 BPM over 96 notes fills the whole table.
-void tableRebuild(benchmark::State& state)
-{
-    host::HostedEffect effect(plugin());
-    effect.setParameter(4, 0.0f);
-    effect.setParameter(5, 1.0f);
-    effect.setParameter(3, 0.5f);
-    bool flip = false;
-    for (auto _ : state)
-        effect.setParameter(0, (flip = !flip) ? 0.6f : 0.7f);
-}
-
-void programChange(benchmark::State& state)
-{
-    host::HostedEffect effect(plugin());
-    bool flip = false;
-    for (auto _ : state)
-        effect.setProgram((flip = !flip) ? 1 : 2);
-}
-
-} // namespace
 } // namespace sweepfilter::bench
 
 int main(int argc, char** argv)
 {
     sweepfilter::bench::registerProcessing();
-    benchmark::RegisterBenchmark("rebuild/largest_table", sweepfilter::bench::tableRebuild)
-        ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("rebuild/program_change", sweepfilter::bench::programChange)
-        ->Unit(benchmark::kMicrosecond);
+    sweepfilter::bench::registerHostCalls();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
