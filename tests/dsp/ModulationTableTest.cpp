@@ -224,10 +224,12 @@ TEST(ModulationTable, HandsOutThePlainTablesValuesInTheSameOrder)
             std::uint32_t counter = session == 1 ? 0u - 1000u - random.below(5000) : 0u;
             fast.setLastStepCounter(counter);
             plain.setLastStepCounter(counter);
+            // The last session rebuilds every few steps, as automation of Tempo does.
+            const std::uint32_t rebuildsPerMille = session == 2 ? 150 : 8;
             for (int operation = 0; operation < 20000; ++operation)
             {
                 const std::uint32_t choice = random.below(1000);
-                if (operation == 0 || choice < 8)
+                if (operation == 0 || choice < rebuildsPerMille)
                 {
                     const float amplitude = random.below(4) == 0 ? random.pick(amplitudes)
                                                                  : random.unit() * 5000.0f;
