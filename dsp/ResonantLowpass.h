@@ -2,8 +2,7 @@
 
 #include <cstdint>
 
-#include "FloatBits.h"
-#include "StereoOutput.h"
+#include "Lanes.h"
 
 namespace sweepfilter
 {
@@ -30,18 +29,18 @@ public:
 
     float processLeft(float sample, float normalisedCutoff) noexcept
     {
-        return step(stage1Left_, stage2Left_, sample, normalisedCutoff);
+        return processOne(stage1Left_, stage2Left_, sample, normalisedCutoff);
     }
 
     float processRight(float sample, float normalisedCutoff) noexcept
     {
-        return step(stage1Right_, stage2Right_, sample, normalisedCutoff);
+        return processOne(stage1Right_, stage2Right_, sample, normalisedCutoff);
     }
 
     // The same as calling processLeft and processRight for each frame in turn with the same
     // stage coefficient and handing each output pair to `output` (see StereoOutput.h), with
-    // the states held in registers for the whole block. The output may write where the inputs
-    // are read.
+    // both channels in one register and the states held there for the whole block. The
+    // output may write where the inputs are read.
     template <typename Output>
     void processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                       float normalisedCutoff, const Output& output) noexcept;
@@ -53,19 +52,27 @@ public:
     float stage2Right() const noexcept { return stage2Right_; }
 
 private:
-    float step(float& s1, float& s2, float x, float f) const noexcept
+    // One sample of both stages, for one channel (double) or both (DoublePair); the states are
+    // widened floats. A state that overflowed or turned NaN would otherwise poison the channel
+    // for the rest of the effect's life; the channel starts again from silence instead.
+    template <typename Wide>
+    static auto step(Wide& s1, Wide& s2, Wide x, Wide f, Wide fb) noexcept
     {
-        const double fb = feedback_;
-        s1 = static_cast<float>(((double{s1} - s2) * fb + (double{x} - s1)) * f + s1);
-        s2 = static_cast<float>((double{s1} - s2) * f + s2);
-        // A state that overflowed or turned NaN would otherwise poison the channel for the
-        // rest of the effect's life; silence the channel instead so it recovers.
-        if (isNonFinite(s1) || isNonFinite(s2)) [[unlikely]]
-        {
-            s1 = 0.0f;
-            s2 = 0.0f;
-        }
-        return s2;
+        const auto s1Rounded = lanes::narrow(((s1 - s2) * fb + (x - s1)) * f + s1);
+        s1 = lanes::widen(s1Rounded);
+        auto s2Rounded = lanes::narrow((s1 - s2) * f + s2);
+        s2 = lanes::widen(s2Rounded);
+        lanes::zeroWhereNonFinite(s1Rounded, s2Rounded, s1, s2);
+        return s2Rounded;
+    }
+
+    float processOne(float& stage1, float& stage2, float sample, float f) noexcept
+    {
+        double s1 = stage1, s2 = stage2;
+        const float y = step(s1, s2, double{sample}, double{f}, double{feedback_});
+        stage1 = static_cast<float>(s1);
+        stage2 = y;
+        return y;
     }
 
     float stage1Left_ = 0.0f;
@@ -75,63 +82,24 @@ private:
     float feedback_ = 0.0f;
 };
 
-#if defined(__SSE2__)
-
-// Both channels side by side in one register: lane 0 left, lane 1 right, each lane doing the
-// scalar operations in the same order. The recovery from a non-finite state is a rarely taken
-// branch beside the chain.
 template <typename Output>
 void ResonantLowpass::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                                    float normalisedCutoff, const Output& output) noexcept
 {
-    const __m128d fb = _mm_set1_pd(feedback_), f = _mm_set1_pd(normalisedCutoff);
-    __m128d s1 = _mm_set_pd(stage1Right_, stage1Left_);
-    __m128d s2 = _mm_set_pd(stage2Right_, stage2Left_);
-    const __m128i exponentMask = _mm_set1_epi32(static_cast<int>(floatExponentMask));
-
+    using lanes::DoublePair, lanes::broadcast;
+    const DoublePair f = broadcast<DoublePair>(normalisedCutoff);
+    const DoublePair fb = broadcast<DoublePair>(feedback_);
+    DoublePair s1 = lanes::pairOf(stage1Left_, stage1Right_);
+    DoublePair s2 = lanes::pairOf(stage2Left_, stage2Right_);
     for (std::int32_t i = 0; i < frames; ++i)
     {
-        const __m128d x = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(inLeft + i), _mm_load_ss(inRight + i)));
-        const __m128d loop = _mm_add_pd(_mm_mul_pd(_mm_sub_pd(s1, s2), fb), _mm_sub_pd(x, s1));
-        const __m128 s1f = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(loop, f), s1));
-        s1 = _mm_cvtps_pd(s1f);
-        __m128 s2f = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(s1, s2), f), s2));
-        s2 = _mm_cvtps_pd(s2f);
-        // A lane whose new states are not both finite starts again from silence.
-        const __m128i nonFinite = _mm_or_si128(
-            _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(s1f), exponentMask), exponentMask),
-            _mm_cmpeq_epi32(_mm_and_si128(_mm_castps_si128(s2f), exponentMask), exponentMask));
-        if (_mm_movemask_ps(_mm_castsi128_ps(nonFinite)) & 3) [[unlikely]]
-        {
-            const __m128 keep = _mm_castsi128_ps(_mm_xor_si128(nonFinite, _mm_set1_epi32(-1)));
-            const __m128d keepPair = _mm_castps_pd(_mm_unpacklo_ps(keep, keep));
-            s1 = _mm_and_pd(s1, keepPair);
-            s2 = _mm_and_pd(s2, keepPair);
-            s2f = _mm_and_ps(s2f, keep);
-        }
-        output(i, s2f, s2);
+        const lanes::FloatPair y = step(s1, s2, lanes::loadPair(inLeft, inRight, i), f, fb);
+        output(i, y, s2);
     }
-
-    stage1Left_ = static_cast<float>(_mm_cvtsd_f64(s1));
-    stage1Right_ = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(s1, s1)));
-    stage2Left_ = static_cast<float>(_mm_cvtsd_f64(s2));
-    stage2Right_ = static_cast<float>(_mm_cvtsd_f64(_mm_unpackhi_pd(s2, s2)));
+    stage1Left_ = lanes::narrow(lanes::leftOf(s1));
+    stage1Right_ = lanes::narrow(lanes::rightOf(s1));
+    stage2Left_ = lanes::narrow(lanes::leftOf(s2));
+    stage2Right_ = lanes::narrow(lanes::rightOf(s2));
 }
-
-#else
-
-template <typename Output>
-void ResonantLowpass::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
-                                   float normalisedCutoff, const Output& output) noexcept
-{
-    for (std::int32_t i = 0; i < frames; ++i)
-    {
-        const float left = inLeft[i], right = inRight[i];
-        const float yLeft = processLeft(left, normalisedCutoff);
-        output(i, yLeft, processRight(right, normalisedCutoff));
-    }
-}
-
-#endif
 
 } // namespace sweepfilter

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "ParameterMapping.h"
+#include "StereoOutput.h"
 
 namespace sweepfilter
 {
@@ -51,7 +52,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         std::int32_t run = frames - done;
         if (sweepOn)
         {
-            if (table_->samplesUntilStep(sampleCounter_) == 0 && table_->isStepDue(sampleCounter_))
+            if (table_->isStepDue(sampleCounter_))
             {
                 const float cutoff = table_->nextValue();
                 if (soft)
