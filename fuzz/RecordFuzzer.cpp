@@ -161,17 +161,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Any opcode but close, with any index and value, and a valid text buffer.
             // Mostly the opcodes the effect knows and their neighbours, sometimes any at all.
             const std::uint8_t selector = in.byte();
-            auto opcode = selector < 240 ? static_cast<std::int32_t>(selector % 30) - 2
-                                         : static_cast<std::int32_t>(in.word());
-            if (opcode == 1)
-                opcode = 3;
+            auto op = selector < 240 ? static_cast<std::int32_t>(selector % 30) - 2
+                                     : static_cast<std::int32_t>(in.word());
+            if (op == opcode::close)
+                op = opcode::getProgram;
             const auto index = static_cast<std::int32_t>(in.word());
             const auto value = static_cast<std::intptr_t>(static_cast<std::int32_t>(in.word()));
             GuardedText text;
-            record->dispatch(record, opcode, index, value, text.text(), in.floatBits());
-            if (opcode >= 5 && opcode <= 8)
-                text.checkWritten(textWidth(opcode));
-            if (opcode == 2)
+            record->dispatch(record, op, index, value, text.text(), in.floatBits());
+            if (op >= opcode::getProgramName && op <= opcode::getParameterName)
+                text.checkWritten(textWidth(op));
+            if (op == opcode::setProgram)
                 for (std::int32_t i = 0; i < 8; ++i)
                     values[i] = record->getParameter(record, i);
         }
@@ -189,7 +189,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         else if (kind == 4)
         {
-            record->dispatch(record, 2, 0, static_cast<std::int8_t>(in.byte()) % 20, nullptr, 0.0f);
+            record->dispatch(record, opcode::setProgram, 0, static_cast<std::int8_t>(in.byte()) % 20, nullptr,
+                             0.0f);
             for (std::int32_t i = 0; i < 8; ++i)
                 values[i] = record->getParameter(record, i);
         }
@@ -200,25 +201,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (std::size_t i = 0; i + 1 < name.size(); ++i)
                 name[i] = static_cast<char>(in.byte() | 1);
             name.back() = '\0';
-            record->dispatch(record, 4, 0, 0, name.data(), 0.0f);
+            record->dispatch(record, opcode::setProgramName, 0, 0, name.data(), 0.0f);
             GuardedText text;
-            record->dispatch(record, 5, 0, 0, text.text(), 0.0f);
+            record->dispatch(record, opcode::getProgramName, 0, 0, text.text(), 0.0f);
             text.checkWritten(23);
         }
         else if (kind == 6)
         {
-            record->dispatch(record, 10, 0, 0, nullptr, in.floatBits());
+            record->dispatch(record, opcode::setSampleRate, 0, 0, nullptr, in.floatBits());
         }
         else if (kind == 7)
         {
-            record->dispatch(record, 12, 0, in.byte() & 1, nullptr, 0.0f);
+            record->dispatch(record, opcode::suspendResume, 0, in.byte() & 1, nullptr, 0.0f);
         }
         else if (kind == 8)
         {
-            const std::int32_t opcode = 5 + in.byte() % 4;
+            const std::int32_t op = opcode::getProgramName + in.byte() % 4;
             GuardedText text;
-            record->dispatch(record, opcode, static_cast<std::int8_t>(in.byte()) % 12, 0, text.text(), 0.0f);
-            text.checkWritten(textWidth(opcode));
+            record->dispatch(record, op, static_cast<std::int8_t>(in.byte()) % 12, 0, text.text(), 0.0f);
+            text.checkWritten(textWidth(op));
         }
         else
         {
@@ -236,6 +237,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a parameter does not read back as set");
         }
     }
-    check(record->dispatch(record, 1, 0, 0, nullptr, 0.0f) == 1, "close did not answer 1");
+    check(record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f) == 1, "close did not answer 1");
     return 0;
 }

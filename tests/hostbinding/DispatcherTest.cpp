@@ -42,24 +42,25 @@ TEST_F(DispatcherTest, AnswersEveryOpcodeOfAFreshEffect)
         Calls calls;
     };
     const Case cases[] = {
-        {0, 0, {"open"}},
-        {1, 0, {"close"}},
-        {2, 0, {"setProgram"}},
-        {3, 0, {}},
-        {4, 0, {"setProgramName"}},
-        {5, 0, {"getProgramName"}},
-        {6, 0, {"getParameterLabel"}},
-        {7, 0, {"getParameterDisplay"}},
-        {8, 0, {"getParameterName"}},
-        {9, 0, {}},
-        {10, 0, {}},
-        {11, 0, {}},
-        {12, 0, {"suspend"}},
-        {13, 0, {}}, {14, 0, {}}, {15, 0, {}}, {16, 0, {}}, {17, 0, {}}, {18, 0, {}},
-        {19, 0, {}}, {20, 0, {}}, {21, 0, {}},
-        {22, 0x4E764566, {}},
-        {23, 0, {"getStateBlock(bank)"}},
-        {24, 0, {"setStateBlock(bank)"}},
+        {opcode::open, 0, {"open"}},
+        {opcode::close, 0, {"close"}},
+        {opcode::setProgram, 0, {"setProgram"}},
+        {opcode::getProgram, 0, {}},
+        {opcode::setProgramName, 0, {"setProgramName"}},
+        {opcode::getProgramName, 0, {"getProgramName"}},
+        {opcode::getParameterLabel, 0, {"getParameterLabel"}},
+        {opcode::getParameterDisplay, 0, {"getParameterDisplay"}},
+        {opcode::getParameterName, 0, {"getParameterName"}},
+        {opcode::getMeterLevel, 0, {}},
+        {opcode::setSampleRate, 0, {}},
+        {opcode::setBlockSize, 0, {}},
+        {opcode::suspendResume, 0, {"suspend"}},
+        {opcode::editorRect, 0, {}}, {opcode::editorOpen, 0, {}}, {opcode::editorClose, 0, {}},
+        {16, 0, {}}, {17, 0, {}}, {18, 0, {}}, // not handled
+        {opcode::editorIdle, 0, {}}, {20, 0, {}}, {21, 0, {}},
+        {opcode::identify, 0x4E764566, {}}, // 'NvEf'
+        {opcode::getStateBlock, 0, {"getStateBlock(bank)"}},
+        {opcode::setStateBlock, 0, {"setStateBlock(bank)"}},
         {25, 0, {}}, {-1, 0, {}}, {1000, 0, {}},
         {std::numeric_limits<std::int32_t>::min(), 0, {}},
         {std::numeric_limits<std::int32_t>::max(), 0, {}},
@@ -166,7 +167,8 @@ struct RecordingEditor final : EditorInterface
 
 TEST_F(DispatcherTest, EditorOpcodesReachOnlyAnAttachedEditor)
 {
-    for (std::int32_t op : {13, 14, 15, 19})
+    for (std::int32_t op :
+         {opcode::editorRect, opcode::editorOpen, opcode::editorClose, opcode::editorIdle})
         EXPECT_EQ(dispatch(op, 0, 0, text), 0) << op;
     EXPECT_TRUE(log.calls.empty());
     EXPECT_STREQ(text, "untouched");

@@ -92,7 +92,7 @@ TEST_F(HostQueriesTest, NotifyingSetsTheParameterThenTellsTheHost)
     EXPECT_EQ(log.lastFloat, 0.25f);
     ASSERT_EQ(RecordingHost::requests.size(), 1u);
     const HostRequest& call = RecordingHost::requests.back();
-    EXPECT_EQ(call.opcode, 0);
+    EXPECT_EQ(call.opcode, hostopcode::parameterChanged);
     EXPECT_EQ(call.index, 3);
     EXPECT_EQ(call.value, 0);
     EXPECT_EQ(call.pointer, nullptr);

@@ -38,7 +38,7 @@ TEST(Allocation, ProcessingAllocatesNothing)
         record->setParameter(record, 2, 0.0f);
     }
     EXPECT_EQ(allocations.load(), before);
-    record->dispatch(record, 1, 0, 0, nullptr, 0.0f);
+    record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f);
 }
 
 // Everything an effect holds, measured as what `main` allocates: a few kilobytes, most of it
@@ -53,7 +53,7 @@ TEST(Allocation, AnEffectTakesAtMost8KiB)
     std::printf("memory per effect: %ld bytes (%.1f KiB)\n", bytes, static_cast<double>(bytes) / 1024.0);
     RecordProperty("bytes_per_effect", static_cast<int>(bytes));
     EXPECT_LE(bytes, 8 * 1024);
-    record->dispatch(record, 1, 0, 0, nullptr, 0.0f);
+    record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f);
 }
 
 } // namespace

@@ -56,7 +56,7 @@ TEST(GoldenOutput, ScenarioChecksumIsUnchanged)
 {
     PluginLibrary library;
     HostedEffect effect(library);
-    effect.dispatch(0); // open
+    effect.open();
     effect.setSampleRate(44100.0f);
     effect.setBlockSize(512);
     effect.resume();

@@ -49,7 +49,7 @@ TEST(Loading, MainAsksTheHostForItsVersionFirst)
         ASSERT_EQ(RecordingHostCallback::requests.size(), 1u);
         const HostRequest& request = RecordingHostCallback::requests[0];
         EXPECT_EQ(request.record, nullptr);
-        EXPECT_EQ(request.opcode, 1);
+        EXPECT_EQ(request.opcode, hostopcode::version);
         EXPECT_EQ(request.index, 0);
         EXPECT_EQ(request.value, 0);
         EXPECT_EQ(request.pointer, nullptr);
@@ -60,7 +60,7 @@ TEST(Loading, MainAsksTheHostForItsVersionFirst)
         {
             EXPECT_EQ(record->magic, 0x56737450);
             EXPECT_NE(record->object, nullptr);
-            EXPECT_EQ(record->dispatch(record, 1, 0, 0, nullptr, 0.0f), 1);
+            EXPECT_EQ(record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f), 1);
         }
     }
     RecordingHostCallback::versionAnswer = 2400;

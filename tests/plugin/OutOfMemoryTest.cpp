@@ -21,7 +21,7 @@ long allocationsOfOneEffect(const PluginLibrary& library)
     const long count = nothrowAllocations.load();
     EXPECT_NE(record, nullptr);
     if (record)
-        record->dispatch(record, 1, 0, 0, nullptr, 0.0f);
+        record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f);
     EXPECT_EQ(liveAllocations.load(), liveBefore);
     return count;
 }
@@ -53,7 +53,7 @@ void failOneAllocation(long failing)
         std::exit(1);
     }
     if (later)
-        later->dispatch(later, 1, 0, 0, nullptr, 0.0f);
+        later->dispatch(later, opcode::close, 0, 0, nullptr, 0.0f);
     std::exit(0);
 }
 

@@ -11,8 +11,6 @@ namespace sweepfilter::host
 namespace
 {
 
-constexpr std::int32_t closeOpcode = 1;
-constexpr std::int32_t effectMagicCode = 0x56737450;
 
 std::string comparable(const std::string& name)
 {
@@ -32,7 +30,7 @@ HostedEffect::HostedEffect(const PluginLibrary& library)
     if (!record_)
         throw HostError(Problem::plugin, source + " made no effect (its main returned null)");
     std::string problem;
-    if (record_->magic != effectMagicCode)
+    if (record_->magic != effectMagic)
         problem = "its record has the wrong magic";
     else if (record_->numInputs != 2 || record_->numOutputs != 2)
         problem = "it has " + std::to_string(record_->numInputs) + " inputs and " +
@@ -40,7 +38,7 @@ HostedEffect::HostedEffect(const PluginLibrary& library)
     if (!problem.empty())
     {
         // A record without the magic may not be an effect at all: leave it alone.
-        if (record_->magic == effectMagicCode)
+        if (record_->magic == effectMagic)
             close();
         record_ = nullptr;
         throw HostError(Problem::plugin, source + " is not usable: " + problem);
@@ -61,7 +59,7 @@ std::intptr_t HostedEffect::dispatch(std::int32_t opcode, std::int32_t index, st
 
 std::intptr_t HostedEffect::close()
 {
-    const std::intptr_t answer = dispatch(closeOpcode);
+    const std::intptr_t answer = dispatch(opcode::close);
     record_ = nullptr;
     return answer;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "EffectOpcodes.h"
 #include "EffectRecord.h"
 #include "PluginLibrary.h"
 
@@ -27,27 +28,27 @@ public:
     std::intptr_t dispatch(std::int32_t opcode, std::int32_t index = 0, std::intptr_t value = 0,
                            void* pointer = nullptr, float option = 0.0f);
 
-    void open() { dispatch(0); }
-    void setSampleRate(float rate) { dispatch(10, 0, 0, nullptr, rate); }
-    void setBlockSize(std::int32_t frames) { dispatch(11, 0, frames); }
-    void suspend() { dispatch(12, 0, 0); }
-    void resume() { dispatch(12, 0, 1); }
+    void open() { dispatch(opcode::open); }
+    void setSampleRate(float rate) { dispatch(opcode::setSampleRate, 0, 0, nullptr, rate); }
+    void setBlockSize(std::int32_t frames) { dispatch(opcode::setBlockSize, 0, frames); }
+    void suspend() { dispatch(opcode::suspendResume, 0, 0); }
+    void resume() { dispatch(opcode::suspendResume, 0, 1); }
 
     std::int32_t programCount() const { return record_->numPrograms; }
     std::int32_t parameterCount() const { return record_->numParameters; }
-    void setProgram(std::int32_t program) { dispatch(2, 0, program); }
-    std::int32_t program() { return static_cast<std::int32_t>(dispatch(3)); }
-    std::string programName() { return text(5, 0); }
-    void setProgramName(std::string name) { dispatch(4, 0, 0, name.data()); }
+    void setProgram(std::int32_t program) { dispatch(opcode::setProgram, 0, program); }
+    std::int32_t program() { return static_cast<std::int32_t>(dispatch(opcode::getProgram)); }
+    std::string programName() { return text(opcode::getProgramName, 0); }
+    void setProgramName(std::string name) { dispatch(opcode::setProgramName, 0, 0, name.data()); }
 
     void setParameter(std::int32_t index, float value)
     {
         record_->setParameter(record_, index, value);
     }
     float getParameter(std::int32_t index) { return record_->getParameter(record_, index); }
-    std::string parameterName(std::int32_t index) { return text(8, index); }
-    std::string parameterLabel(std::int32_t index) { return text(6, index); }
-    std::string parameterDisplay(std::int32_t index) { return text(7, index); }
+    std::string parameterName(std::int32_t index) { return text(opcode::getParameterName, index); }
+    std::string parameterLabel(std::int32_t index) { return text(opcode::getParameterLabel, index); }
+    std::string parameterDisplay(std::int32_t index) { return text(opcode::getParameterDisplay, index); }
 
     // The index of a parameter given as its index or its name: case-insensitive, blanks,
     // '-' and '_' ignored ("send_flanger" finds " Send Flanger "). -1 when there is none.

@@ -21,8 +21,11 @@ namespace
 std::vector<std::string> flagNames(std::int32_t flags)
 {
     const std::pair<std::int32_t, const char*> names[] = {
-        {2, "has clip"}, {4, "has meter"}, {8, "can mono"}, {16, "can replace"},
-        {32, "programs are state blocks"}};
+        {effectflag::hasClip, "has clip"},
+        {effectflag::hasMeter, "has meter"},
+        {effectflag::canMono, "can mono"},
+        {effectflag::canReplace, "can replace"},
+        {effectflag::programsAreStateBlocks, "programs are state blocks"}};
     std::vector<std::string> set;
     for (auto [bit, name] : names)
         if (flags & bit)

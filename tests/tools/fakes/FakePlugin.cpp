@@ -15,7 +15,7 @@ std::intptr_t dispatch(sweepfilter::EffectRecord*, std::int32_t, std::int32_t, s
 
 sweepfilter::EffectRecord record = [] {
     sweepfilter::EffectRecord r{};
-    r.magic = 0x56737450;
+    r.magic = sweepfilter::effectMagic;
     r.dispatch = dispatch;
     r.numInputs = 2;
     r.numOutputs = 2;
