@@ -13,6 +13,7 @@ double softChainBound(std::int64_t frames) noexcept
     const __m128d term = _mm_set1_pd(1.0);
     const __m128d product = _mm_set1_pd(0.25);
     __m128d scratch;
+    // clang-format off: one instruction a line
     asm volatile(
         "1:\n\t"
         "cvtpd2ps %[y], %[y]\n\t"
@@ -27,6 +28,7 @@ double softChainBound(std::int64_t frames) noexcept
         : [y] "+x"(y), [s] "=&x"(scratch), [n] "+r"(frames)
         : [a1] "x"(a1), [term] "x"(term), [product] "x"(product)
         : "cc");
+    // clang-format on
     return _mm_cvtsd_f64(y);
 }
 
@@ -36,6 +38,7 @@ double hardChainBound(std::int64_t frames) noexcept
     __m128d s1 = _mm_set1_pd(0.0), s2 = _mm_set1_pd(0.0);
     const __m128d fb = _mm_set1_pd(1.5), f = _mm_set1_pd(0.5), x = _mm_set1_pd(1.0);
     __m128d t, u;
+    // clang-format off: one instruction a line
     asm volatile(
         "1:\n\t"
         "movapd %[s1], %[t]\n\t"
@@ -59,6 +62,7 @@ double hardChainBound(std::int64_t frames) noexcept
         : [s1] "+x"(s1), [s2] "+x"(s2), [t] "=&x"(t), [u] "=&x"(u), [n] "+r"(frames)
         : [fb] "x"(fb), [f] "x"(f), [x] "x"(x)
         : "cc");
+    // clang-format on
     return _mm_cvtsd_f64(s2);
 }
 
