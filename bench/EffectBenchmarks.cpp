@@ -61,14 +61,16 @@ void processing(benchmark::State& state, Configuration configuration)
         }
         benchmark::ClobberMemory();
         const auto middle = Clock::now();
-        benchmark::DoNotOptimize(configuration.hard ? hardChainBound(frames) : softChainBound(frames));
+        benchmark::DoNotOptimize(configuration.hard ? hardChainBound(frames)
+                                                    : softChainBound(frames));
         const auto end = Clock::now();
         const double seconds = std::chrono::duration<double>(middle - start).count();
         effectSeconds += seconds;
         boundSeconds += std::chrono::duration<double>(end - middle).count();
         state.SetIterationTime(seconds);
     }
-    const double totalFrames = static_cast<double>(frames) * static_cast<double>(state.iterations());
+    const double totalFrames =
+        static_cast<double>(frames) * static_cast<double>(state.iterations());
     state.counters["ns_per_frame"] = effectSeconds * 1e9 / totalFrames;
     state.counters["bound_ns_per_frame"] = boundSeconds * 1e9 / totalFrames;
     state.counters["ratio_to_bound"] = effectSeconds / boundSeconds;
@@ -84,14 +86,19 @@ void registerProcessing()
             for (bool send : {false, true})
             {
                 const std::string name = std::string(hard ? "hard" : "soft") +
-                                         (sweep ? "/sweep" : "/nosweep") + (send ? "/send" : "/nosend");
+                                         (sweep ? "/sweep" : "/nosweep") +
+                                         (send ? "/send" : "/nosend");
                 benchmark::RegisterBenchmark(name.c_str(), processing,
                                              Configuration{hard, sweep, send, false})
-                    ->Arg(32)->Arg(512)->Arg(1024)->UseManualTime();
+                    ->Arg(32)
+                    ->Arg(512)
+                    ->Arg(1024)
+                    ->UseManualTime();
             }
     benchmark::RegisterBenchmark("soft/sweep/send/accumulate", processing,
                                  Configuration{false, true, true, true})
-        ->Arg(1024)->UseManualTime();
+        ->Arg(1024)
+        ->UseManualTime();
 }
 
 } // namespace sweepfilter::bench

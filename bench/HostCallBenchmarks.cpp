@@ -27,7 +27,14 @@ constexpr int callsPerBatch = 64;
 
 enum Parameter : std::int32_t
 {
-    cutoff, qFactor, algorithm, modRange, tempo, resolution, sendFlanger, flangerDelay
+    cutoff,
+    qFactor,
+    algorithm,
+    modRange,
+    tempo,
+    resolution,
+    sendFlanger,
+    flangerDelay
 };
 
 struct Change
@@ -45,7 +52,10 @@ struct Block
     float* inputs[2] = {inLeft.data(), inRight.data()};
     float* outputs[2] = {outLeft.data(), outRight.data()};
 
-    void process(host::HostedEffect& effect) { effect.processReplace(inputs, outputs, blockFrames); }
+    void process(host::HostedEffect& effect)
+    {
+        effect.processReplace(inputs, outputs, blockFrames);
+    }
 };
 
 double median(std::vector<double> values)
@@ -129,8 +139,7 @@ void programChange(benchmark::State& state)
         configure(effect, Setting{program == 2, true});
         effect.setParameter(cutoff, program == 1 ? 0.55f : 0.7f);
     }
-    measureAgainstBlocks(state, effect,
-                         [&](int flip) { effect.setProgram(flip % 2 ? 2 : 1); });
+    measureAgainstBlocks(state, effect, [&](int flip) { effect.setProgram(flip % 2 ? 2 : 1); });
 }
 
 // main, open, resume, one block and close, in batches, against blocks of a running effect.
@@ -154,10 +163,14 @@ void registerHostCalls()
     // Algorithm moves within its half (soft below 0.5, hard from 0.5); Mod Range switches
     // the sweep on and off again when it is off, and moves it when it is on.
     const Change sweepOffChanges[] = {
-        {"cutoff", cutoff, 0.6f, 0.7f},           {"q_factor", qFactor, 0.8f, 0.85f},
-        {"algorithm", algorithm, 0.1f, 0.2f},     {"mod_range", modRange, 0.4f, 0.0f},
-        {"tempo", tempo, 0.4f, 0.5f},             {"resolution", resolution, 0.5f, 0.6f},
-        {"send_flanger", sendFlanger, 0.3f, 0.4f}, {"flanger_delay", flangerDelay, 0.2f, 0.3f},
+        {"cutoff", cutoff, 0.6f, 0.7f},
+        {"q_factor", qFactor, 0.8f, 0.85f},
+        {"algorithm", algorithm, 0.1f, 0.2f},
+        {"mod_range", modRange, 0.4f, 0.0f},
+        {"tempo", tempo, 0.4f, 0.5f},
+        {"resolution", resolution, 0.5f, 0.6f},
+        {"send_flanger", sendFlanger, 0.3f, 0.4f},
+        {"flanger_delay", flangerDelay, 0.2f, 0.3f},
     };
     const Change sweepOnChanges[] = {
         {"cutoff", cutoff, 0.7f, 0.6f},       {"q_factor", qFactor, 0.85f, 0.8f},

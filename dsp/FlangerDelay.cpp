@@ -21,8 +21,7 @@ FlangerDelay::FlangerDelay(std::int32_t length) noexcept
 
 FlangerDelay::Run FlangerDelay::nextRun(std::int32_t frames) noexcept
 {
-    const std::int32_t length =
-        std::min({frames, length_ - writeIndex_, length_ - readIndex_});
+    const std::int32_t length = std::min({frames, length_ - writeIndex_, length_ - readIndex_});
     return {bufferLeft_.get() + writeIndex_, bufferRight_.get() + writeIndex_,
             bufferLeft_.get() + readIndex_, bufferRight_.get() + readIndex_, length};
 }

@@ -27,20 +27,44 @@ struct FloatPair
     __m128 v;
 };
 
-inline DoublePair operator+(DoublePair a, DoublePair b) noexcept { return {_mm_add_pd(a.v, b.v)}; }
-inline DoublePair operator-(DoublePair a, DoublePair b) noexcept { return {_mm_sub_pd(a.v, b.v)}; }
-inline DoublePair operator*(DoublePair a, DoublePair b) noexcept { return {_mm_mul_pd(a.v, b.v)}; }
+inline DoublePair operator+(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_add_pd(a.v, b.v)};
+}
+inline DoublePair operator-(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_sub_pd(a.v, b.v)};
+}
+inline DoublePair operator*(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_mul_pd(a.v, b.v)};
+}
 
 // Rounds to float (nearest, ties to even).
-inline float narrow(double x) noexcept { return static_cast<float>(x); }
-inline FloatPair narrow(DoublePair x) noexcept { return {_mm_cvtpd_ps(x.v)}; }
+inline float narrow(double x) noexcept
+{
+    return static_cast<float>(x);
+}
+inline FloatPair narrow(DoublePair x) noexcept
+{
+    return {_mm_cvtpd_ps(x.v)};
+}
 
 // Widens exactly.
-inline double widen(float x) noexcept { return x; }
-inline DoublePair widen(FloatPair x) noexcept { return {_mm_cvtps_pd(x.v)}; }
+inline double widen(float x) noexcept
+{
+    return x;
+}
+inline DoublePair widen(FloatPair x) noexcept
+{
+    return {_mm_cvtps_pd(x.v)};
+}
 
 // Zeros and subnormals become +0.0; everything else passes unchanged.
-inline float flushZeroExponent(float y) noexcept { return hasZeroExponent(y) ? 0.0f : y; }
+inline float flushZeroExponent(float y) noexcept
+{
+    return hasZeroExponent(y) ? 0.0f : y;
+}
 inline FloatPair flushZeroExponent(FloatPair y) noexcept
 {
     // Lanes with a zero exponent that are not already +0.0 (that is -0.0 or subnormal). The
@@ -88,7 +112,10 @@ inline DoublePair loadPair(const float* left, const float* right, std::int32_t i
     return {_mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(left + i), _mm_load_ss(right + i)))};
 }
 
-inline DoublePair pairOf(double left, double right) noexcept { return {_mm_set_pd(right, left)}; }
+inline DoublePair pairOf(double left, double right) noexcept
+{
+    return {_mm_set_pd(right, left)};
+}
 
 // One value in every lane.
 template <typename Wide>
@@ -104,7 +131,13 @@ inline DoublePair broadcast<DoublePair>(double value) noexcept
     return {_mm_set1_pd(value)};
 }
 
-inline double leftOf(DoublePair x) noexcept { return _mm_cvtsd_f64(x.v); }
-inline double rightOf(DoublePair x) noexcept { return _mm_cvtsd_f64(_mm_unpackhi_pd(x.v, x.v)); }
+inline double leftOf(DoublePair x) noexcept
+{
+    return _mm_cvtsd_f64(x.v);
+}
+inline double rightOf(DoublePair x) noexcept
+{
+    return _mm_cvtsd_f64(_mm_unpackhi_pd(x.v, x.v));
+}
 
 } // namespace sweepfilter::lanes

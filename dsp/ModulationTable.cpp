@@ -27,15 +27,13 @@ std::uint32_t truncateWithin(double value, std::uint32_t limit, std::uint32_t na
 
 ModulationTable::ModulationTable(std::uint32_t stepInterval, std::uint32_t maxPeriodSeconds,
                                  float sampleRate) noexcept
-    : samplePeriod_(static_cast<float>(1.0 / sampleRate)),
-      sampleRate_(sampleRate),
+    : samplePeriod_(static_cast<float>(1.0 / sampleRate)), sampleRate_(sampleRate),
       stepInterval_(std::max<std::uint32_t>(stepInterval, 1)),
       // The product first: the number of steps in maxPeriodSeconds seconds. Limited so that
       // capacity + 1 entries stay addressable with 32-bit indices.
-      capacity_(truncateWithin(
-          (double{static_cast<float>(maxPeriodSeconds)} * sampleRate) /
-              static_cast<float>(stepInterval_),
-          0x3FFFFFFEu, 0))
+      capacity_(truncateWithin((double{static_cast<float>(maxPeriodSeconds)} * sampleRate) /
+                                   static_cast<float>(stepInterval_),
+                               0x3FFFFFFEu, 0))
 {
     const float stepF = static_cast<float>(stepInterval_);
     stepSeconds_ = static_cast<float>(double{stepF} * samplePeriod_);

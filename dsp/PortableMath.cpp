@@ -114,8 +114,10 @@ double sin(double x) noexcept
     constexpr double inverseHalfPi = fromBits(0x3FE45F306DC9C883);
     // pi/2 in three pieces of 33 bits, each with its remainder.
     constexpr double halfPi1 = fromBits(0x3FF921FB54400000);
-    constexpr double halfPi2 = fromBits(0x3DD0B4611A600000), halfPi2Tail = fromBits(0x3BA3198A2E037073);
-    constexpr double halfPi3 = fromBits(0x3BA3198A2E000000), halfPi3Tail = fromBits(0x397B839A252049C1);
+    constexpr double halfPi2 = fromBits(0x3DD0B4611A600000),
+                     halfPi2Tail = fromBits(0x3BA3198A2E037073);
+    constexpr double halfPi3 = fromBits(0x3BA3198A2E000000),
+                     halfPi3Tail = fromBits(0x397B839A252049C1);
 
     if (!std::isfinite(x))
         return x - x;

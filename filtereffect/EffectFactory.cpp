@@ -13,8 +13,8 @@ EffectRecord* createFilterEffect(HostCallback hostCallback) noexcept
 {
     if (!hostCallback)
         return nullptr;
-    const auto version = static_cast<std::int32_t>(
-        hostCallback(nullptr, hostopcode::version, 0, 0, nullptr, 0.0f));
+    const auto version =
+        static_cast<std::int32_t>(hostCallback(nullptr, hostopcode::version, 0, 0, nullptr, 0.0f));
     if (version == 0)
         return nullptr; // the host refuses: nothing is created
     auto* effect = new (std::nothrow) FilterEffect(hostCallback);

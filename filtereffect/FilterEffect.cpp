@@ -42,8 +42,7 @@ void copyText(const char* source, char* text) noexcept
 } // namespace
 
 FilterEffect::FilterEffect(HostCallback hostCallback) noexcept
-    : EffectBase(hostCallback, ProgramBank::size, parameterCount),
-      unitSampleRate_(getSampleRate())
+    : EffectBase(hostCallback, ProgramBank::size, parameterCount), unitSampleRate_(getSampleRate())
 {
     soft_ = createUnit<LowpassBiquad>();
     hard_ = createUnit<ResonantLowpass>();

@@ -68,8 +68,8 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
             // End the run just before the next frame on which a step falls.
             const std::uint64_t untilNextStep =
                 std::uint64_t{table_->samplesUntilStep(sampleCounter_ + 1)} + 1;
-            run = static_cast<std::int32_t>(std::min<std::uint64_t>(
-                static_cast<std::uint64_t>(run), untilNextStep));
+            run = static_cast<std::int32_t>(
+                std::min<std::uint64_t>(static_cast<std::uint64_t>(run), untilNextStep));
         }
 
         const float* inLeft = inputs[0] + done;

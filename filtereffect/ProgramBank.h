@@ -14,7 +14,10 @@ class ProgramBank
 public:
     static constexpr std::int32_t size = 16;
 
-    static constexpr bool contains(std::int32_t index) noexcept { return index >= 0 && index < size; }
+    static constexpr bool contains(std::int32_t index) noexcept
+    {
+        return index >= 0 && index < size;
+    }
 
     EffectProgram& operator[](std::int32_t index) noexcept
     {

@@ -115,8 +115,10 @@ void process(EffectRecord* record, ByteReader& in, bool accumulate)
 {
     const std::size_t frames = in.word() % (maxFrames + 1);
     const std::uint8_t mode = in.byte();
-    static Channels input{std::vector<float>(maxFrames + tail), std::vector<float>(maxFrames + tail), {}};
-    static Channels output{std::vector<float>(maxFrames + tail), std::vector<float>(maxFrames + tail), {}};
+    static Channels input{
+        std::vector<float>(maxFrames + tail), std::vector<float>(maxFrames + tail), {}};
+    static Channels output{
+        std::vector<float>(maxFrames + tail), std::vector<float>(maxFrames + tail), {}};
     // A few fuzzed bit patterns, repeated over the block: NaNs, infinities, subnormals...
     float pattern[4];
     for (float& value : pattern)
@@ -134,8 +136,10 @@ void process(EffectRecord* record, ByteReader& in, bool accumulate)
     output.pointers[1] = output.right.data();
     // Hosts often pass the same buffers for both.
     float** outputs = (mode & 1) ? input.pointers : output.pointers;
-    const auto count = static_cast<std::int32_t>(mode & 2 ? -static_cast<std::int32_t>(frames) : static_cast<std::int32_t>(frames));
-    (accumulate ? record->processAccumulate : record->processReplace)(record, input.pointers, outputs, count);
+    const auto count = static_cast<std::int32_t>(mode & 2 ? -static_cast<std::int32_t>(frames)
+                                                          : static_cast<std::int32_t>(frames));
+    (accumulate ? record->processAccumulate : record->processReplace)(record, input.pointers,
+                                                                      outputs, count);
     for (std::size_t i = frames; i < maxFrames + tail; ++i)
         check(outputs[0][i] == untouched && outputs[1][i] == untouched,
               "processing wrote past the frames it was given");
@@ -189,8 +193,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         else if (kind == 4)
         {
-            record->dispatch(record, opcode::setProgram, 0, static_cast<std::int8_t>(in.byte()) % 20, nullptr,
-                             0.0f);
+            record->dispatch(record, opcode::setProgram, 0,
+                             static_cast<std::int8_t>(in.byte()) % 20, nullptr, 0.0f);
             for (std::int32_t i = 0; i < 8; ++i)
                 values[i] = record->getParameter(record, i);
         }
@@ -218,7 +222,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             const std::int32_t op = opcode::getProgramName + in.byte() % 4;
             GuardedText text;
-            record->dispatch(record, op, static_cast<std::int8_t>(in.byte()) % 12, 0, text.text(), 0.0f);
+            record->dispatch(record, op, static_cast<std::int8_t>(in.byte()) % 12, 0, text.text(),
+                             0.0f);
             text.checkWritten(textWidth(op));
         }
         else
@@ -237,6 +242,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   "a parameter does not read back as set");
         }
     }
-    check(record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f) == 1, "close did not answer 1");
+    check(record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f) == 1,
+          "close did not answer 1");
     return 0;
 }

@@ -11,7 +11,6 @@
 namespace sweepfilter
 {
 
-
 // The generic effect: owns the host-facing record, turns host opcodes into virtual
 // operations with defaults, and offers record setters, host queries and value texts to the
 // derived effect. The virtual operations are declared in the interface's slot order.

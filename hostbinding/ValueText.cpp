@@ -65,8 +65,8 @@ void writeNumberText(float value, char* text) noexcept
             // Exact in double for every float: a float has at most 24 significant bits.
             constexpr double powersOfTen[] = {1.0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7};
             const double scaled = std::fmod(magnitude, 1.0) * powersOfTen[fractionDigits];
-            length += writeDigits(static_cast<std::uint32_t>(scaled), fractionDigits,
-                                  text + length);
+            length +=
+                writeDigits(static_cast<std::uint32_t>(scaled), fractionDigits, text + length);
         }
     }
     text[length] = '\0';

@@ -6,8 +6,14 @@
 namespace sweepfilter::test
 {
 
-inline std::uint32_t bitsOf(float value) { return std::bit_cast<std::uint32_t>(value); }
-inline float floatFromBits(std::uint32_t bits) { return std::bit_cast<float>(bits); }
+inline std::uint32_t bitsOf(float value)
+{
+    return std::bit_cast<std::uint32_t>(value);
+}
+inline float floatFromBits(std::uint32_t bits)
+{
+    return std::bit_cast<float>(bits);
+}
 
 // The bits of a value, with every NaN alike: which operand's NaN an operation passes on
 // follows the operand order the compiler picks, which the language leaves open.

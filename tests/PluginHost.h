@@ -44,7 +44,10 @@ struct StereoSignal
         : left(frames, value), right(frames, value)
     {
     }
-    StereoSignal(std::vector<float> l, std::vector<float> r) : left(std::move(l)), right(std::move(r)) {}
+    StereoSignal(std::vector<float> l, std::vector<float> r)
+        : left(std::move(l)), right(std::move(r))
+    {
+    }
 
     std::size_t frames() const { return left.size(); }
     std::int32_t frameCount() const { return static_cast<std::int32_t>(left.size()); }

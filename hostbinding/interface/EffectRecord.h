@@ -20,10 +20,9 @@ using GetParameterEntry = float (*)(EffectRecord* record, std::int32_t index);
 // Four-character codes, first character in the most significant byte.
 constexpr std::int32_t fourCharacterCode(const char (&code)[5]) noexcept
 {
-    return static_cast<std::int32_t>((static_cast<std::uint32_t>(code[0]) << 24) |
-                                     (static_cast<std::uint32_t>(code[1]) << 16) |
-                                     (static_cast<std::uint32_t>(code[2]) << 8) |
-                                     static_cast<std::uint32_t>(code[3]));
+    return static_cast<std::int32_t>(
+        (static_cast<std::uint32_t>(code[0]) << 24) | (static_cast<std::uint32_t>(code[1]) << 16) |
+        (static_cast<std::uint32_t>(code[2]) << 8) | static_cast<std::uint32_t>(code[3]));
 }
 
 inline constexpr std::int32_t effectMagic = 0x56737450; // bytes 50 74 73 56 in memory

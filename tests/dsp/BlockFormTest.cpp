@@ -19,8 +19,13 @@ namespace
 // by ordinary samples again, and different on the two channels.
 std::vector<float> awkwardSignal(std::uint32_t seed, std::size_t frames)
 {
-    const float specials[] = {0.0f, -0.0f, floatFromBits(0x00000001), floatFromBits(0x807FFFFF),
-                              3.0e38f, -3.0e38f, std::numeric_limits<float>::infinity(),
+    const float specials[] = {0.0f,
+                              -0.0f,
+                              floatFromBits(0x00000001),
+                              floatFromBits(0x807FFFFF),
+                              3.0e38f,
+                              -3.0e38f,
+                              std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity(),
                               std::numeric_limits<float>::quiet_NaN()};
     std::vector<float> samples(frames);
@@ -28,7 +33,7 @@ std::vector<float> awkwardSignal(std::uint32_t seed, std::size_t frames)
     {
         seed = seed * 1664525u + 1013904223u;
         samples[i] = (seed >> 28) == 0 ? specials[(seed >> 8) % std::size(specials)]
-                                        : static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
+                                       : static_cast<float>(seed >> 8) / 8388608.0f - 1.0f;
     }
     return samples;
 }
@@ -51,8 +56,8 @@ void expectSameBits(const Outputs& block, const Outputs& perSample)
 // time; both are the same step, so every output and the final states must agree.
 TEST(BlockForm, SoftFilterEqualsItsPerSampleForm)
 {
-    const float settings[][2] = {{1000.0f, 0.0f}, {20000.078f, 0.7425f}, {104.40182f, 0.98f},
-                                 {30000.0f, 0.5f}};
+    const float settings[][2] = {
+        {1000.0f, 0.0f}, {20000.078f, 0.7425f}, {104.40182f, 0.98f}, {30000.0f, 0.5f}};
     for (std::uint32_t seed = 1; seed <= 8; ++seed)
         for (auto [cutoff, resonance] : settings)
         {
@@ -71,8 +76,9 @@ TEST(BlockForm, SoftFilterEqualsItsPerSampleForm)
             {
                 block.reset();
                 perSample.reset();
-                block.processBlock(inLeft.data() + start, inRight.data() + start, 50,
-                                   StoreOutput{fromBlock.left.data() + start, fromBlock.right.data() + start});
+                block.processBlock(
+                    inLeft.data() + start, inRight.data() + start, 50,
+                    StoreOutput{fromBlock.left.data() + start, fromBlock.right.data() + start});
                 block.processBlock(inLeft.data() + start + 50, inRight.data() + start + 50, 100,
                                    StoreOutput{fromBlock.left.data() + start + 50,
                                                fromBlock.right.data() + start + 50});
@@ -95,8 +101,8 @@ TEST(BlockForm, SoftFilterEqualsItsPerSampleForm)
 
 TEST(BlockForm, HardFilterEqualsItsPerSampleForm)
 {
-    const float settings[][2] = {{0.05f, 0.0f}, {0.3f, 0.891f}, {0.9f, 0.99f},
-                                 {1.0000039f, 0.7425f}, {0.0f, 0.5f}};
+    const float settings[][2] = {
+        {0.05f, 0.0f}, {0.3f, 0.891f}, {0.9f, 0.99f}, {1.0000039f, 0.7425f}, {0.0f, 0.5f}};
     for (std::uint32_t seed = 1; seed <= 8; ++seed)
         for (auto [f, resonance] : settings)
         {
@@ -110,8 +116,9 @@ TEST(BlockForm, HardFilterEqualsItsPerSampleForm)
             Outputs fromSamples = fromBlock;
             block.processBlock(inLeft.data(), inRight.data(), 1000, f,
                                StoreOutput{fromBlock.left.data(), fromBlock.right.data()});
-            block.processBlock(inLeft.data() + 1000, inRight.data() + 1000, 2000, f,
-                               StoreOutput{fromBlock.left.data() + 1000, fromBlock.right.data() + 1000});
+            block.processBlock(
+                inLeft.data() + 1000, inRight.data() + 1000, 2000, f,
+                StoreOutput{fromBlock.left.data() + 1000, fromBlock.right.data() + 1000});
             for (std::size_t i = 0; i < frames; ++i)
             {
                 fromSamples.left[i] = perSample.processLeft(inLeft[i], f);

@@ -52,9 +52,14 @@ TEST(ModulationTable, CycleStepsFromTheRate)
         {floatFromBits(0x40555555), 132},   // 200 BPM over 1 note
         {floatFromBits(0x3D000118), 14111}, // the default tempo over 64 notes: 14111.529
         {300.0f, 1},
-        {0.0f, 42336}, {-0.0f, 42336}, {nan, 42336}, // replaced by 1e-5, then clamped
-        {1.0e-9f, 42336},  // a quotient beyond 32 bits is clamped too
-        {1000.0f, 0}, {inf, 0}, {-2.0f, 0}, {-inf, 0},
+        {0.0f, 42336},
+        {-0.0f, 42336},
+        {nan, 42336},     // replaced by 1e-5, then clamped
+        {1.0e-9f, 42336}, // a quotient beyond 32 bits is clamped too
+        {1000.0f, 0},
+        {inf, 0},
+        {-2.0f, 0},
+        {-inf, 0},
     };
     for (auto [rate, steps] : cases)
     {
@@ -147,7 +152,6 @@ TEST(ModulationTable, RebuildRestartsReadingWithoutMovingTheStepTiming)
     EXPECT_EQ(table.position(), 1u);
 }
 
-
 struct Random
 {
     std::uint32_t state;
@@ -155,7 +159,10 @@ struct Random
     std::uint32_t below(std::uint32_t n) { return (next() >> 8) % n; }
     float unit() { return static_cast<float>(next() >> 8) / 16777216.0f; }
     template <std::size_t N>
-    float pick(const float (&values)[N]) { return values[below(N)]; }
+    float pick(const float (&values)[N])
+    {
+        return values[below(N)];
+    }
 };
 
 // Every value the table computes on reading must be the one the plainly filled table holds.
@@ -165,7 +172,8 @@ void expectSameEntries(const ModulationTable& fast, const ReferenceModulationTab
     const std::uint32_t n = plain.cycleSteps();
     ASSERT_EQ(fast.cycleSteps(), n);
     const auto check = [&](std::uint32_t i) {
-        ASSERT_EQ(comparableBits(fast.entry(i)), comparableBits(plain.entry(i))) << "entry " << i << " of " << n;
+        ASSERT_EQ(comparableBits(fast.entry(i)), comparableBits(plain.entry(i)))
+            << "entry " << i << " of " << n;
     };
     if (n <= 3000)
     {
@@ -188,9 +196,27 @@ TEST(ModulationTable, HandsOutThePlainTablesValuesInTheSameOrder)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const float tiny = floatFromBits(0x00000001);
-    const float rates[] = {0.0f, -0.0f, nan, inf, -inf, -2.0f, tiny, 1.0e-9f, 1.03e-7f, 1.04e-7f,
-                           1.0e-5f, floatFromBits(0x3C2AAAAB), floatFromBits(0x3D000118),
-                           2.0f, 1.99097f, 176.4f, 126.0f, 300.0f, 441.0f, 1000.0f, 3.0e38f};
+    const float rates[] = {0.0f,
+                           -0.0f,
+                           nan,
+                           inf,
+                           -inf,
+                           -2.0f,
+                           tiny,
+                           1.0e-9f,
+                           1.03e-7f,
+                           1.04e-7f,
+                           1.0e-5f,
+                           floatFromBits(0x3C2AAAAB),
+                           floatFromBits(0x3D000118),
+                           2.0f,
+                           1.99097f,
+                           176.4f,
+                           126.0f,
+                           300.0f,
+                           441.0f,
+                           1000.0f,
+                           3.0e38f};
     const float amplitudes[] = {0.0f, -0.0f, 1000.0f, -300.0f, 4.4018f, 1.0e30f, inf, nan, tiny};
     const float centres[] = {2000.0f, 104.40182f, 20000.078f, 0.0f, -0.0f, nan, inf, -5.0f};
     struct Shape
@@ -205,9 +231,9 @@ TEST(ModulationTable, HandsOutThePlainTablesValuesInTheSameOrder)
     for (const Shape& shape : shapes)
         for (int session = 0; session < 3; ++session, ++seed)
         {
-            SCOPED_TRACE(testing::Message() << "shape " << shape.stepInterval << "/"
-                                            << shape.maxPeriodSeconds << "/" << shape.sampleRate
-                                            << " session " << session);
+            SCOPED_TRACE(testing::Message()
+                         << "shape " << shape.stepInterval << "/" << shape.maxPeriodSeconds << "/"
+                         << shape.sampleRate << " session " << session);
             Random random{seed * 2654435761u};
             ModulationTable fast(shape.stepInterval, shape.maxPeriodSeconds, shape.sampleRate);
             ReferenceModulationTable plain(shape.stepInterval, shape.maxPeriodSeconds,
@@ -224,10 +250,10 @@ TEST(ModulationTable, HandsOutThePlainTablesValuesInTheSameOrder)
                 const std::uint32_t choice = random.below(1000);
                 if (operation == 0 || choice < rebuildsPerMille)
                 {
-                    const float amplitude = random.below(4) == 0 ? random.pick(amplitudes)
-                                                                 : random.unit() * 5000.0f;
-                    const float rate = random.below(3) == 0 ? random.unit() * 4.0f
-                                                            : random.pick(rates);
+                    const float amplitude =
+                        random.below(4) == 0 ? random.pick(amplitudes) : random.unit() * 5000.0f;
+                    const float rate =
+                        random.below(3) == 0 ? random.unit() * 4.0f : random.pick(rates);
                     const float centre = random.below(4) == 0 ? random.pick(centres)
                                                               : 104.0f + random.unit() * 19900.0f;
                     fast.rebuild(amplitude, rate, centre);

@@ -47,16 +47,20 @@ Agreement compare(Ours ours, Reference reference, double from, double to, int co
 // so they may differ from it in the last bit, by at most one unit and not often.
 TEST(PortableMath, AgreesWithTheCLibraryToTheLastBitAlmostEverywhere)
 {
-    const auto exp = compare(portable::exp, [](double x) { return std::exp(x); }, -745.0, 709.0, 400000);
+    const auto exp = compare(
+        portable::exp, [](double x) { return std::exp(x); }, -745.0, 709.0, 400000);
     EXPECT_LE(exp.worst, 1);
     EXPECT_LT(exp.differing, 400000 / 6);
-    const auto expNear = compare(portable::exp, [](double x) { return std::exp(x); }, 5.0, 10.0, 400000);
+    const auto expNear = compare(
+        portable::exp, [](double x) { return std::exp(x); }, 5.0, 10.0, 400000);
     EXPECT_LE(expNear.worst, 1);
     EXPECT_LT(expNear.differing, 400000 / 6);
-    const auto sinSweep = compare(portable::sin, [](double x) { return std::sin(x); }, 0.0, 3.2, 400000);
+    const auto sinSweep = compare(
+        portable::sin, [](double x) { return std::sin(x); }, 0.0, 3.2, 400000);
     EXPECT_LE(sinSweep.worst, 1);
     EXPECT_LT(sinSweep.differing, 400000 / 6);
-    const auto sinWide = compare(portable::sin, [](double x) { return std::sin(x); }, -800000.0, 800000.0, 400000);
+    const auto sinWide = compare(
+        portable::sin, [](double x) { return std::sin(x); }, -800000.0, 800000.0, 400000);
     EXPECT_LE(sinWide.worst, 1);
     EXPECT_LT(sinWide.differing, 400000 / 6);
 }

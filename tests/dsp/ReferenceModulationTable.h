@@ -34,7 +34,8 @@ public:
         if (rate == 0.0f || std::isnan(rate))
             rate = 1.0e-5f;
         const float period = static_cast<float>(1.0 / rate);
-        const std::uint32_t n = truncate((double{period} * sampleRate_) / stepF, capacity_, capacity_);
+        const std::uint32_t n =
+            truncate((double{period} * sampleRate_) / stepF, capacity_, capacity_);
         cycleSteps_ = n;
         position_ = 0;
         if (n == 0)
@@ -42,7 +43,8 @@ public:
             table_[0] = centre;
             return;
         }
-        const float m = static_cast<float>(double{sampleRate_} / static_cast<float>(stepInterval_ * n));
+        const float m =
+            static_cast<float>(double{sampleRate_} / static_cast<float>(stepInterval_ * n));
         for (std::uint32_t i = 0; i <= n / 2; ++i)
         {
             const double angle = ((double{m} * i) * stepSeconds) * 6.28318530717958;

@@ -81,12 +81,14 @@ TEST(BlockProcessing, EqualsThePerSampleLoop)
             if (accumulate)
             {
                 fast->processAccumulate(in, inPlace ? in : outFast, count);
-                ReferenceProcessing::process<true>(*plain, inPlain, inPlace ? inPlain : outPlain, count);
+                ReferenceProcessing::process<true>(*plain, inPlain, inPlace ? inPlain : outPlain,
+                                                   count);
             }
             else
             {
                 fast->processReplace(in, inPlace ? in : outFast, count);
-                ReferenceProcessing::process<false>(*plain, inPlain, inPlace ? inPlain : outPlain, count);
+                ReferenceProcessing::process<false>(*plain, inPlain, inPlace ? inPlain : outPlain,
+                                                    count);
             }
             const auto& fastLeft = inPlace ? left : outFastL;
             const auto& plainLeft = inPlace ? inPlainL : outPlainL;
@@ -94,9 +96,11 @@ TEST(BlockProcessing, EqualsThePerSampleLoop)
             const auto& plainRight = inPlace ? inPlainR : outPlainR;
             for (std::size_t i = 0; i < frames; ++i)
             {
-                ASSERT_EQ(std::bit_cast<std::uint32_t>(fastLeft[i]), std::bit_cast<std::uint32_t>(plainLeft[i]))
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(fastLeft[i]),
+                          std::bit_cast<std::uint32_t>(plainLeft[i]))
                     << "block " << block << " frame " << i;
-                ASSERT_EQ(std::bit_cast<std::uint32_t>(fastRight[i]), std::bit_cast<std::uint32_t>(plainRight[i]))
+                ASSERT_EQ(std::bit_cast<std::uint32_t>(fastRight[i]),
+                          std::bit_cast<std::uint32_t>(plainRight[i]))
                     << "block " << block << " frame " << i;
             }
             ASSERT_EQ(fast->sampleCounter(), plain->sampleCounter());

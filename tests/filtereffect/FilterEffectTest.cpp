@@ -126,9 +126,9 @@ TEST(FilterEffect, HardSweepStaysStableUntilTheNextStep)
         int parameter;
         float value;
     };
-    const Change changes[] = {{cutoffParameter, 1.0f},    {cutoffParameter, 0.9f},
-                              {qFactorParameter, 1.0f},   {algorithmParameter, 1.0f},
-                              {modRangeParameter, 0.0f},  {modRangeParameter, 1.0f}};
+    const Change changes[] = {{cutoffParameter, 1.0f},   {cutoffParameter, 0.9f},
+                              {qFactorParameter, 1.0f},  {algorithmParameter, 1.0f},
+                              {modRangeParameter, 0.0f}, {modRangeParameter, 1.0f}};
     for (const auto& change : changes)
     {
         auto effect = makeEffect();

@@ -68,8 +68,16 @@ TEST(ParameterMapping, FlangerDelayIsTruncatedWithinTheLine)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const std::pair<float, std::int32_t> cases[] = {
-        {0.2f, 40},  {0.0f, 0},   {0.004f, 0}, {0.0051f, 1},   {0.999f, 199}, {1.0f, 200},
-        {5.0f, 200}, {inf, 200},  {-0.5f, 0},  {-inf, 0},
+        {0.2f, 40},
+        {0.0f, 0},
+        {0.004f, 0},
+        {0.0051f, 1},
+        {0.999f, 199},
+        {1.0f, 200},
+        {5.0f, 200},
+        {inf, 200},
+        {-0.5f, 0},
+        {-inf, 0},
         {std::numeric_limits<float>::quiet_NaN(), 0},
     };
     for (auto [value, samples] : cases)

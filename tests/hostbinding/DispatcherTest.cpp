@@ -55,13 +55,21 @@ TEST_F(DispatcherTest, AnswersEveryOpcodeOfAFreshEffect)
         {opcode::setSampleRate, 0, {}},
         {opcode::setBlockSize, 0, {}},
         {opcode::suspendResume, 0, {"suspend"}},
-        {opcode::editorRect, 0, {}}, {opcode::editorOpen, 0, {}}, {opcode::editorClose, 0, {}},
-        {16, 0, {}}, {17, 0, {}}, {18, 0, {}}, // not handled
-        {opcode::editorIdle, 0, {}}, {20, 0, {}}, {21, 0, {}},
+        {opcode::editorRect, 0, {}},
+        {opcode::editorOpen, 0, {}},
+        {opcode::editorClose, 0, {}},
+        {16, 0, {}},
+        {17, 0, {}},
+        {18, 0, {}}, // not handled
+        {opcode::editorIdle, 0, {}},
+        {20, 0, {}},
+        {21, 0, {}},
         {opcode::identify, 0x4E764566, {}}, // 'NvEf'
         {opcode::getStateBlock, 0, {"getStateBlock(bank)"}},
         {opcode::setStateBlock, 0, {"setStateBlock(bank)"}},
-        {25, 0, {}}, {-1, 0, {}}, {1000, 0, {}},
+        {25, 0, {}},
+        {-1, 0, {}},
+        {1000, 0, {}},
         {std::numeric_limits<std::int32_t>::min(), 0, {}},
         {std::numeric_limits<std::int32_t>::max(), 0, {}},
     };
@@ -108,7 +116,10 @@ TEST_F(DispatcherTest, SampleRateComesFromTheFloatAndBlockSizeFromTheValue)
 TEST_F(DispatcherTest, MeterLevelIsScaledAndTruncated)
 {
     const std::pair<float, std::int32_t> cases[] = {
-        {1.0f, 32767}, {0.5f, 16383}, {0.0f, 0}, {-1.0f, -32767},
+        {1.0f, 32767},
+        {0.5f, 16383},
+        {0.0f, 0},
+        {-1.0f, -32767},
         {std::numeric_limits<float>::quiet_NaN(), 0},
         {std::numeric_limits<float>::infinity(), std::numeric_limits<std::int32_t>::max()},
         {-1.0e30f, std::numeric_limits<std::int32_t>::min()},

@@ -64,8 +64,8 @@ TEST_F(EffectRecordTest, HoldsTheBaseValuesAfterConstruction)
     EXPECT_EQ(record->reserved1, 0);
     EXPECT_EQ(record->reserved2, 0);
     // The reserved area and, with 8-byte pointers, the padding after the magic and the flags.
-    EXPECT_TRUE(allZero(&record->reservedSlot, sizeof(EffectRecord) -
-                                                   offsetof(EffectRecord, reservedSlot)));
+    EXPECT_TRUE(allZero(&record->reservedSlot,
+                        sizeof(EffectRecord) - offsetof(EffectRecord, reservedSlot)));
     EXPECT_TRUE(allZero(bytes + 4, offsetof(EffectRecord, dispatch) - 4));
     EXPECT_TRUE(allZero(bytes + offsetof(EffectRecord, flags) + 4,
                         offsetof(EffectRecord, reserved1) - offsetof(EffectRecord, flags) - 4));
@@ -93,16 +93,11 @@ TEST_F(EffectRecordTest, SettersWriteTheirFieldsAndFlagSettersKeepOtherBits)
         std::int32_t flags;
     };
     const Step steps[] = {
-        {&EffectBase::setCanMono, true, 8},
-        {&EffectBase::setCanReplace, true, 24},
-        {&EffectBase::setHasMeter, true, 28},
-        {&EffectBase::setHasMeter, false, 24},
-        {&EffectBase::setHasClip, true, 26},
-        {&EffectBase::setProgramsAreStateBlocks, true, 58},
-        {&EffectBase::setCanMono, false, 50},
-        {&EffectBase::setHasClip, false, 48},
-        {&EffectBase::setHasClip, false, 48},
-        {&EffectBase::setProgramsAreStateBlocks, false, 16},
+        {&EffectBase::setCanMono, true, 8},   {&EffectBase::setCanReplace, true, 24},
+        {&EffectBase::setHasMeter, true, 28}, {&EffectBase::setHasMeter, false, 24},
+        {&EffectBase::setHasClip, true, 26},  {&EffectBase::setProgramsAreStateBlocks, true, 58},
+        {&EffectBase::setCanMono, false, 50}, {&EffectBase::setHasClip, false, 48},
+        {&EffectBase::setHasClip, false, 48}, {&EffectBase::setProgramsAreStateBlocks, false, 16},
     };
     for (const auto& step : steps)
     {

@@ -45,7 +45,8 @@ public:
         record("getParameter", index);
         return parameterToReturn;
     }
-    void processAccumulate(StereoBuffers in, StereoBuffers out, std::int32_t frames) noexcept override
+    void processAccumulate(StereoBuffers in, StereoBuffers out,
+                           std::int32_t frames) noexcept override
     {
         recordProcess("processAccumulate", in, out, frames);
     }

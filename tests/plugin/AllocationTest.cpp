@@ -50,7 +50,8 @@ TEST(Allocation, AnEffectTakesAtMost8KiB)
     EffectRecord* record = library.callMain(&quietHost);
     ASSERT_NE(record, nullptr);
     const long bytes = allocatedBytes.load() - before;
-    std::printf("memory per effect: %ld bytes (%.1f KiB)\n", bytes, static_cast<double>(bytes) / 1024.0);
+    std::printf("memory per effect: %ld bytes (%.1f KiB)\n", bytes,
+                static_cast<double>(bytes) / 1024.0);
     RecordProperty("bytes_per_effect", static_cast<int>(bytes));
     EXPECT_LE(bytes, 8 * 1024);
     record->dispatch(record, opcode::close, 0, 0, nullptr, 0.0f);

@@ -52,13 +52,39 @@ void* operator new(std::size_t size)
         return memory;
     throw std::bad_alloc();
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocateOrFail(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocateOrFail(size); }
-void operator delete(void* memory) noexcept { release(memory); }
-void operator delete[](void* memory) noexcept { release(memory); }
-void operator delete(void* memory, std::size_t) noexcept { release(memory); }
-void operator delete[](void* memory, std::size_t) noexcept { release(memory); }
-void operator delete(void* memory, const std::nothrow_t&) noexcept { release(memory); }
-void operator delete[](void* memory, const std::nothrow_t&) noexcept { release(memory); }
-
+void* operator new[](std::size_t size)
+{
+    return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocateOrFail(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    return allocateOrFail(size);
+}
+void operator delete(void* memory) noexcept
+{
+    release(memory);
+}
+void operator delete[](void* memory) noexcept
+{
+    release(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept
+{
+    release(memory);
+}
+void operator delete[](void* memory, std::size_t) noexcept
+{
+    release(memory);
+}
+void operator delete(void* memory, const std::nothrow_t&) noexcept
+{
+    release(memory);
+}
+void operator delete[](void* memory, const std::nothrow_t&) noexcept
+{
+    release(memory);
+}

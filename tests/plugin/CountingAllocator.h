@@ -12,8 +12,8 @@ namespace sweepfilter::test
 // operator new and delete (exported, so that the loaded library binds to them too). They
 // count, and can make the n-th non-throwing allocation from now on fail.
 extern std::atomic<long> liveAllocations;
-extern std::atomic<long> allocations;       // all, since the program started
-extern std::atomic<long> allocatedBytes;    // all, since the program started
+extern std::atomic<long> allocations;    // all, since the program started
+extern std::atomic<long> allocatedBytes; // all, since the program started
 extern std::atomic<long> nothrowAllocations;
 extern std::atomic<long> failingNothrowAllocation; // 0: none fails
 

@@ -76,11 +76,13 @@ TEST(GoldenOutput, ScenarioChecksumIsUnchanged)
             effect.setProgram(segment.program);
         for (auto [index, value] : segment.changes)
             effect.setParameter(index, value);
-        for (std::size_t done = 0; done < segment.frames; done += static_cast<std::size_t>(segment.block))
+        for (std::size_t done = 0; done < segment.frames;
+             done += static_cast<std::size_t>(segment.block))
         {
-            const auto frames = static_cast<std::int32_t>(
-                std::min<std::size_t>(static_cast<std::size_t>(segment.block), segment.frames - done));
-            effect.processReplace(input.buffers(position + done), output.buffers(position + done), frames);
+            const auto frames = static_cast<std::int32_t>(std::min<std::size_t>(
+                static_cast<std::size_t>(segment.block), segment.frames - done));
+            effect.processReplace(input.buffers(position + done), output.buffers(position + done),
+                                  frames);
         }
         position += segment.frames;
     }
@@ -91,7 +93,8 @@ TEST(GoldenOutput, ScenarioChecksumIsUnchanged)
     checksum.add(output.right);
     // Pinned: any change to the effect's arithmetic shows here. Do not re-pin without knowing
     // why the bits moved.
-    EXPECT_EQ(checksum.value, 0xa2018eb55b77ade8ull) << std::hex << "actual checksum 0x" << checksum.value;
+    EXPECT_EQ(checksum.value, 0xa2018eb55b77ade8ull)
+        << std::hex << "actual checksum 0x" << checksum.value;
     for (std::size_t i = 0; i < total; ++i)
         ASSERT_TRUE(std::isfinite(output.left[i]) && std::isfinite(output.right[i])) << i;
 }

@@ -24,7 +24,7 @@ TEST_F(NewEffectTest, RecordDescribesTheEffect)
     EXPECT_EQ(record->numParameters, 8);
     EXPECT_EQ(record->numInputs, 2);
     EXPECT_EQ(record->numOutputs, 2);
-    EXPECT_EQ(record->flags, 24); // can mono, can replace
+    EXPECT_EQ(record->flags, 24);            // can mono, can replace
     EXPECT_EQ(record->uniqueId, 0x5A463137); // 'ZF17'
     EXPECT_EQ(record->version, 1);
     EXPECT_EQ(record->ioRatio, 1.0f);
@@ -76,13 +76,11 @@ TEST_F(NewEffectTest, DisplaysFollowTheMappings)
         const char* display;
     };
     const Case cases[] = {
-        {0, 0.0f, "104"},   {0, 0.5f, "2539"},   {0, 1.0f, "20000"},
-        {1, 0.0f, "0.000000"}, {1, 1.0f, "0.990000"},
-        {2, 0.4999f, "soft"}, {2, 0.5f, "hard"},
-        {3, 0.5f, "2550"},  {3, 1.0f, "5000"},   {3, 0.0f, "off"},
-        {4, 0.0f, "60"},    {4, 1.0f, "200"},
-        {5, 0.0f, "1"},     {5, 0.07692308f, "2"}, {5, 1.0f, "96"}, {5, 1.5f, "96"},
-        {6, 0.5f, "50"},    {6, 0.996f, "100"},  {6, 0.003f, ""},   {6, 0.005f, "1"},
+        {0, 0.0f, "104"},      {0, 0.5f, "2539"},     {0, 1.0f, "20000"}, {1, 0.0f, "0.000000"},
+        {1, 1.0f, "0.990000"}, {2, 0.4999f, "soft"},  {2, 0.5f, "hard"},  {3, 0.5f, "2550"},
+        {3, 1.0f, "5000"},     {3, 0.0f, "off"},      {4, 0.0f, "60"},    {4, 1.0f, "200"},
+        {5, 0.0f, "1"},        {5, 0.07692308f, "2"}, {5, 1.0f, "96"},    {5, 1.5f, "96"},
+        {6, 0.5f, "50"},       {6, 0.996f, "100"},    {6, 0.003f, ""},    {6, 0.005f, "1"},
         {7, 1.0f, "100"},
     };
     for (const auto& c : cases)

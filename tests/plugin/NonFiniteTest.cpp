@@ -91,7 +91,7 @@ TEST_F(NonFiniteTest, NaNParametersGiveDefinedResults)
     };
     // Cutoff or Q Factor as NaN makes the soft filter's coefficients NaN; the hard filter
     // resets each sample instead. Every other parameter keeps the output finite.
-    const Case cases[] = {{0, false, false}, {1, false, false}, {0, true, true}, {1, true, true},
+    const Case cases[] = {{0, false, false}, {1, false, false}, {0, true, true},  {1, true, true},
                           {2, false, true},  {3, false, true},  {4, false, true}, {5, false, true},
                           {6, false, true},  {7, false, true},  {3, true, true},  {4, true, true}};
     for (const auto& c : cases)

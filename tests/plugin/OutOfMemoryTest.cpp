@@ -11,7 +11,6 @@ namespace sweepfilter::test
 namespace
 {
 
-
 // Counts the allocations one successful `main` makes, and checks the effect frees them all.
 long allocationsOfOneEffect(const PluginLibrary& library)
 {

@@ -18,9 +18,11 @@ using Settings = std::vector<std::pair<int, float>>;
 // Configurations that exercise every branch of the processing loop.
 const std::pair<const char*, Settings> configurations[] = {
     {"soft", {{0, 0.6f}, {1, 0.9f}}},
-    {"soft sweep send", {{0, 0.7f}, {1, 0.5f}, {3, 0.4f}, {4, 1.0f}, {5, 0.0f}, {6, 0.5f}, {7, 0.3f}}},
+    {"soft sweep send",
+     {{0, 0.7f}, {1, 0.5f}, {3, 0.4f}, {4, 1.0f}, {5, 0.0f}, {6, 0.5f}, {7, 0.3f}}},
     {"hard", {{0, 0.5f}, {1, 0.8f}, {2, 1.0f}}},
-    {"hard sweep send", {{0, 0.8f}, {1, 0.6f}, {2, 1.0f}, {3, 0.7f}, {4, 0.9f}, {5, 0.1f}, {6, 0.25f}, {7, 0.05f}}},
+    {"hard sweep send",
+     {{0, 0.8f}, {1, 0.6f}, {2, 1.0f}, {3, 0.7f}, {4, 0.9f}, {5, 0.1f}, {6, 0.25f}, {7, 0.05f}}},
 };
 
 struct ProcessingTest : ::testing::Test
@@ -47,7 +49,8 @@ void expectSameBits(const std::vector<float>& actual, const std::vector<float>& 
 {
     ASSERT_EQ(actual.size(), expected.size());
     for (std::size_t i = 0; i < actual.size(); ++i)
-        ASSERT_EQ(std::bit_cast<std::uint32_t>(actual[i]), std::bit_cast<std::uint32_t>(expected[i]))
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(actual[i]),
+                  std::bit_cast<std::uint32_t>(expected[i]))
             << what << " frame " << i;
 }
 
@@ -126,8 +129,10 @@ TEST_F(ProcessingTest, AccumulateAddsAndReplaceOverwrites)
         accumulating->processAccumulate(input.buffers(), accumulated.buffers(), 2000);
         for (std::size_t i = 0; i < 2000; ++i)
         {
-            ASSERT_EQ(accumulated.left[i], static_cast<float>(double{replaced.left[i]} + 0.25)) << i;
-            ASSERT_EQ(accumulated.right[i], static_cast<float>(double{replaced.right[i]} + 0.25)) << i;
+            ASSERT_EQ(accumulated.left[i], static_cast<float>(double{replaced.left[i]} + 0.25))
+                << i;
+            ASSERT_EQ(accumulated.right[i], static_cast<float>(double{replaced.right[i]} + 0.25))
+                << i;
         }
     }
 }
@@ -135,7 +140,8 @@ TEST_F(ProcessingTest, AccumulateAddsAndReplaceOverwrites)
 TEST_F(ProcessingTest, SweepStepsFallOnThe101stSampleAndEvery100After)
 {
     // Soft: the first step reads the centre, so the output first differs on the 201st sample.
-    auto plain = makeEffect({{0, 0.6f}}), swept = makeEffect({{0, 0.6f}, {3, 1.0f}, {4, 1.0f}, {5, 0.0f}});
+    auto plain = makeEffect({{0, 0.6f}}),
+         swept = makeEffect({{0, 0.6f}, {3, 1.0f}, {4, 1.0f}, {5, 0.0f}});
     StereoSignal input = testSignal(400), a(400), b(400);
     plain->processReplace(input.buffers(), a.buffers(), 400);
     swept->processReplace(input.buffers(), b.buffers(), 400);

@@ -44,10 +44,12 @@ TEST(InfoCommand, TextShowsTheSameFacts)
     const ToolResult result = runTool({"info", "--plugin", SWEEPFILTER_PLUGIN_PATH});
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     for (const char* expected :
-         {"unique id   ZF17", "inputs      2", "outputs     2", "flags       24 (can mono, can replace)",
-          "programs    16", " 0  --- Default ---", "15  Init 15", "parameters  8",
-          "\" Cutoff \"", "\"20000\"", "\"   Hz   \"", "\" Flanger Delay \""})
-        EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n" << result.output;
+         {"unique id   ZF17", "inputs      2", "outputs     2",
+          "flags       24 (can mono, can replace)", "programs    16", " 0  --- Default ---",
+          "15  Init 15", "parameters  8", "\" Cutoff \"", "\"20000\"", "\"   Hz   \"",
+          "\" Flanger Delay \""})
+        EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n"
+                                                                   << result.output;
 }
 
 } // namespace

@@ -76,18 +76,20 @@ TEST(ResponseCommand, SoftResponseIsTheResponseOfItsCoefficients)
     TestFolder folder;
     for (auto [cutoff, q] : {std::pair{0.3f, 0.0f}, {0.6f, 0.5f}, {0.9f, 0.9f}})
     {
-        const ResponseTable table = measure(
-            {"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
+        const ResponseTable table =
+            measure({"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
         ASSERT_GT(table.hz.size(), 32768u);
         LowpassBiquad filter;
-        filter.computeCoefficients(mapping::cutoffHz(static_cast<float>(std::stod(std::to_string(cutoff)))),
-                                   mapping::resonance(static_cast<float>(std::stod(std::to_string(q)))), 44100.0f);
+        filter.computeCoefficients(
+            mapping::cutoffHz(static_cast<float>(std::stod(std::to_string(cutoff)))),
+            mapping::resonance(static_cast<float>(std::stod(std::to_string(q)))), 44100.0f);
         EXPECT_NEAR(table.left[0], 0.0, 1e-4); // 0 Hz passes at 0 dB
         for (std::size_t k = 0; k < table.hz.size(); ++k)
         {
             if (table.hz[k] < 20.0 || table.hz[k] > 0.45 * 44100.0)
                 continue;
-            ASSERT_NEAR(table.left[k], analyticDecibels(filter.coefficients(), table.hz[k], 44100.0), 0.05)
+            ASSERT_NEAR(table.left[k],
+                        analyticDecibels(filter.coefficients(), table.hz[k], 44100.0), 0.05)
                 << "cutoff " << cutoff << " q " << q << " at " << table.hz[k] << " Hz";
             ASSERT_EQ(table.left[k], table.right[k]);
         }
@@ -101,13 +103,14 @@ TEST(ResponseCommand, SoftCornerLandsWhereTheBilinearTransformPutsIt)
     TestFolder folder;
     for (auto [cutoff, q] : {std::pair{0.3f, 0.0f}, {0.55f, 0.0f}, {0.45f, 0.75f / 0.99f}})
     {
-        const ResponseTable table = measure(
-            {"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
+        const ResponseTable table =
+            measure({"cutoff=" + std::to_string(cutoff), "q factor=" + std::to_string(q)}, folder);
         const float cutoffValue = static_cast<float>(std::stod(std::to_string(cutoff)));
         const float qValue = static_cast<float>(std::stod(std::to_string(q)));
         const double fc = mapping::cutoffHz(cutoffValue);
         const double zeta = 2.0 * (1.0 - double{mapping::resonance(qValue)});
-        const double warped = 44100.0 / std::numbers::pi * std::atan(std::numbers::pi * fc / 44100.0);
+        const double warped =
+            44100.0 / std::numbers::pi * std::atan(std::numbers::pi * fc / 44100.0);
         EXPECT_NEAR(table.leftAt(warped), 20.0 * std::log10(1.0 / (2.0 * zeta)), 0.05)
             << "fc " << fc << " lands at " << warped;
     }
@@ -119,7 +122,8 @@ TEST(ResponseCommand, HardResonancePeakGrowsWithQ)
     double previousPeak = -1000.0;
     for (const char* q : {"0.3", "0.6", "0.9"})
     {
-        const ResponseTable table = measure({"algorithm=1", "cutoff=0.4", std::string("q factor=") + q}, folder);
+        const ResponseTable table =
+            measure({"algorithm=1", "cutoff=0.4", std::string("q factor=") + q}, folder);
         double peak = -1000.0;
         for (double level : table.left)
         {
@@ -137,8 +141,10 @@ bool isPng(const std::string& path, int width, int height)
     if (data.size() < 24 || data.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0)
         return false;
     const auto word = [&](std::size_t at) {
-        return (static_cast<unsigned char>(data[at]) << 24) | (static_cast<unsigned char>(data[at + 1]) << 16) |
-               (static_cast<unsigned char>(data[at + 2]) << 8) | static_cast<unsigned char>(data[at + 3]);
+        return (static_cast<unsigned char>(data[at]) << 24) |
+               (static_cast<unsigned char>(data[at + 1]) << 16) |
+               (static_cast<unsigned char>(data[at + 2]) << 8) |
+               static_cast<unsigned char>(data[at + 3]);
     };
     return data.compare(12, 4, "IHDR") == 0 && word(16) == width && word(20) == height;
 }
@@ -149,14 +155,22 @@ TEST(PictureCommands, WriteValidPngAndSvg)
     Audio tone{2, 44100, {}};
     for (int i = 0; i < 44100; ++i)
     {
-        const auto s = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / 44100.0));
+        const auto s =
+            static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * 1000.0 * i / 44100.0));
         tone.samples.push_back(s);
         tone.samples.push_back(-s);
     }
     writeAudio(folder / "tone.wav", tone);
-    ASSERT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.png"}).exitCode, 0);
-    ASSERT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.svg"}).exitCode, 0);
-    ASSERT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "s.png", "--channel", "right"}).exitCode, 0);
+    ASSERT_EQ(
+        runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.png"}).exitCode,
+        0);
+    ASSERT_EQ(
+        runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "-o", folder / "r.svg"}).exitCode,
+        0);
+    ASSERT_EQ(
+        runTool({"spectrogram", folder / "tone.wav", "-o", folder / "s.png", "--channel", "right"})
+            .exitCode,
+        0);
     EXPECT_TRUE(isPng(folder / "r.png", 900, 540));
     EXPECT_TRUE(isPng(folder / "s.png", 900, 480));
     const std::string svg = readText(folder / "r.svg");
@@ -169,7 +183,10 @@ TEST(PictureCommands, WriteValidPngAndSvg)
     EXPECT_EQ(runTool({"spectrogram", folder / "none.wav", "-o", folder / "x.png"}).exitCode, 3);
     EXPECT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "x.jpg"}).exitCode, 2);
     EXPECT_EQ(runTool({"spectrogram", folder / "tone.wav", "-o", folder / "no/x.png"}).exitCode, 3);
-    EXPECT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "--set", "nothing=1", "-o", folder / "x.png"}).exitCode, 2);
+    EXPECT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH, "--set", "nothing=1", "-o",
+                       folder / "x.png"})
+                  .exitCode,
+              2);
     EXPECT_EQ(runTool({"response", "--plugin", SWEEPFILTER_PLUGIN_PATH}).exitCode, 2);
     EXPECT_EQ(folder.files().size(), before.size());
 }
@@ -183,17 +200,20 @@ TEST(Spectrogram, PeakFollowsASineSweep)
     for (int i = 0; i < static_cast<int>(rate * seconds); ++i)
     {
         const double t = i / rate;
-        sweep.push_back(static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * low * (std::exp(k * t) - 1.0) / k)));
+        sweep.push_back(static_cast<float>(
+            0.5 * std::sin(2.0 * std::numbers::pi * low * (std::exp(k * t) - 1.0) / k)));
     }
     const tool::Spectrogram spectrogram = tool::shortTimeSpectrum(sweep, rate, 2048, 256);
     const double binHz = rate / 2048.0;
     for (std::size_t frame = 8; frame + 16 < spectrogram.frames.size(); frame += 8)
     {
         const auto& row = spectrogram.frames[frame];
-        const auto peak = static_cast<std::size_t>(std::max_element(row.begin(), row.end()) - row.begin());
+        const auto peak =
+            static_cast<std::size_t>(std::max_element(row.begin(), row.end()) - row.begin());
         const double centre = (static_cast<double>(frame * 256) + 1024.0) / rate;
         const double expected = low * std::exp(k * centre);
-        EXPECT_NEAR(static_cast<double>(peak) * binHz, expected, 0.08 * expected + 2 * binHz) << frame;
+        EXPECT_NEAR(static_cast<double>(peak) * binHz, expected, 0.08 * expected + 2 * binHz)
+            << frame;
         // A 0.5 sine is 6 dB below full scale; sweeping through bins within a frame spreads it.
         EXPECT_GT(row[peak], -20.0);
         EXPECT_LT(row[peak], -5.0);

@@ -70,8 +70,9 @@ void expectSameBits(const Audio& actual, const Audio& expected)
 }
 
 const std::vector<std::string> settingArguments = {
-    "--set", "cutoff=0.55", "--set", "Q Factor=0.9", "--set", "2=1", "--set", "mod_range=0.4",
-    "--set", "tempo=1", "--set", "send flanger=0.3", "--set", "FLANGER-DELAY=0.1"};
+    "--set", "cutoff=0.55",      "--set", "Q Factor=0.9", "--set", "2=1",
+    "--set", "mod_range=0.4",    "--set", "tempo=1",      "--set", "send flanger=0.3",
+    "--set", "FLANGER-DELAY=0.1"};
 const std::vector<std::pair<int, float>> settingValues = {
     {0, 0.55f}, {1, 0.9f}, {2, 1.0f}, {3, 0.4f}, {4, 1.0f}, {6, 0.3f}, {7, 0.1f}};
 
@@ -108,11 +109,12 @@ TEST(RenderCommand, AutomationLandsOnTheExactSample)
     writeAudio(folder / "in.wav", input);
     const ToolResult result = runTool(renderCommand(
         folder / "in.wav", folder / "out.wav",
-        {"--automate", "cutoff@1001smp=0.2", "--automate", "algorithm@0.25s=0",
-         "--automate", "send_flanger@0.25=0", "--automate", "0@19999smp=1", "--block", "300"}));
+        {"--automate", "cutoff@1001smp=0.2", "--automate", "algorithm@0.25s=0", "--automate",
+         "send_flanger@0.25=0", "--automate", "0@19999smp=1", "--block", "300"}));
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     const Audio expected = referenceRender(
-        input, settingValues, {{1001, {0, 0.2f}}, {10000, {2, 0.0f}}, {10000, {6, 0.0f}}, {19999, {0, 1.0f}}});
+        input, settingValues,
+        {{1001, {0, 0.2f}}, {10000, {2, 0.0f}}, {10000, {6, 0.0f}}, {19999, {0, 1.0f}}});
     expectSameBits(readAudio(folder / "out.wav"), expected);
 }
 
@@ -121,8 +123,8 @@ TEST(RenderCommand, MonoInputFeedsBothChannelsAndTheTailRingsOut)
     TestFolder folder;
     Audio mono{1, 44100, noise(10000, 3)};
     writeAudio(folder / "mono.wav", mono);
-    const ToolResult result = runTool(
-        renderCommand(folder / "mono.wav", folder / "out.wav", {"--tail", "0.5", "--block", "700"}));
+    const ToolResult result = runTool(renderCommand(folder / "mono.wav", folder / "out.wav",
+                                                    {"--tail", "0.5", "--block", "700"}));
     ASSERT_EQ(result.exitCode, 0) << result.errors;
     const Audio output = readAudio(folder / "out.wav");
     EXPECT_EQ(output.frames(), 10000u + 22050u);
@@ -137,7 +139,8 @@ TEST(RenderCommand, AccumulatingEntryGivesTheSameSound)
     const Audio input = stereoTestSignal(5000);
     writeAudio(folder / "in.wav", input);
     ASSERT_EQ(runTool(renderCommand(folder / "in.wav", folder / "a.wav", {})).exitCode, 0);
-    ASSERT_EQ(runTool(renderCommand(folder / "in.wav", folder / "b.wav", {"--accumulate"})).exitCode, 0);
+    ASSERT_EQ(
+        runTool(renderCommand(folder / "in.wav", folder / "b.wav", {"--accumulate"})).exitCode, 0);
     // Adding onto zeroed outputs turns -0.0 into +0.0 and changes nothing else.
     EXPECT_EQ(readAudio(folder / "a.wav").samples, readAudio(folder / "b.wav").samples);
 }
@@ -149,8 +152,14 @@ TEST(RenderCommand, OutputFormatFollowsTheOptions)
     input.sampleRate = 48000;
     writeAudio(folder / "in.flac", input, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     ASSERT_EQ(runTool(renderCommand(folder / "in.flac", folder / "float.wav", {})).exitCode, 0);
-    ASSERT_EQ(runTool(renderCommand(folder / "in.flac", folder / "same.flac", {"--format", "input"})).exitCode, 0);
-    ASSERT_EQ(runTool(renderCommand(folder / "in.flac", folder / "pcm24.aiff", {"--format", "pcm24"})).exitCode, 0);
+    ASSERT_EQ(
+        runTool(renderCommand(folder / "in.flac", folder / "same.flac", {"--format", "input"}))
+            .exitCode,
+        0);
+    ASSERT_EQ(
+        runTool(renderCommand(folder / "in.flac", folder / "pcm24.aiff", {"--format", "pcm24"}))
+            .exitCode,
+        0);
     const auto formatOf = [&](const std::string& name) {
         SF_INFO info{};
         SNDFILE* file = sf_open((folder / name).c_str(), SFM_READ, &info);

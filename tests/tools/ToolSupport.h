@@ -92,7 +92,8 @@ struct Audio
     {
         std::vector<float> result(frames());
         for (std::size_t i = 0; i < result.size(); ++i)
-            result[i] = samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(index)];
+            result[i] =
+                samples[i * static_cast<std::size_t>(channels) + static_cast<std::size_t>(index)];
         return result;
     }
 };

@@ -11,7 +11,6 @@ namespace sweepfilter::host
 namespace
 {
 
-
 std::string comparable(const std::string& name)
 {
     std::string folded;

@@ -47,8 +47,14 @@ public:
     }
     float getParameter(std::int32_t index) { return record_->getParameter(record_, index); }
     std::string parameterName(std::int32_t index) { return text(opcode::getParameterName, index); }
-    std::string parameterLabel(std::int32_t index) { return text(opcode::getParameterLabel, index); }
-    std::string parameterDisplay(std::int32_t index) { return text(opcode::getParameterDisplay, index); }
+    std::string parameterLabel(std::int32_t index)
+    {
+        return text(opcode::getParameterLabel, index);
+    }
+    std::string parameterDisplay(std::int32_t index)
+    {
+        return text(opcode::getParameterDisplay, index);
+    }
 
     // The index of a parameter given as its index or its name: case-insensitive, blanks,
     // '-' and '_' ignored ("send_flanger" finds " Send Flanger "). -1 when there is none.
@@ -72,9 +78,8 @@ public:
     std::intptr_t close();
 
     // Answers 1 to the version query and 0 to the other host requests.
-    static std::intptr_t hostCallback(EffectRecord* record, std::int32_t opcode,
-                                      std::int32_t index, std::intptr_t value, void* pointer,
-                                      float option);
+    static std::intptr_t hostCallback(EffectRecord* record, std::int32_t opcode, std::int32_t index,
+                                      std::intptr_t value, void* pointer, float option);
 
 private:
     EffectRecord* record_;

@@ -95,7 +95,8 @@ EffectRecord* PluginLibrary::createEffect(HostCallback callback) const
 std::string PluginLibrary::besideExecutable()
 {
     const auto executable = executablePath();
-    const auto folder = executable.empty() ? std::filesystem::current_path() : executable.parent_path();
+    const auto folder =
+        executable.empty() ? std::filesystem::current_path() : executable.parent_path();
     return (folder / libraryFileName).string();
 }
 

@@ -30,20 +30,30 @@ struct DemoRender
 
 // Parameter values: Tempo 0.4286 is 120 BPM; Resolution 0.25 is 4 notes, 0.1 is 2 notes.
 const DemoRender demoRenders[] = {
-    {"01-default.wav", "program 0, the defaults: the filter wide open at 20 kHz, nearly the dry signal",
+    {"01-default.wav",
+     "program 0, the defaults: the filter wide open at 20 kHz, nearly the dry signal",
      {}},
     {"02-soft-sweep.wav",
      "soft filter around 2 kHz, resonant, swept +-1.1 kHz in a 2-second cycle (120 BPM, 4 notes)",
-     {{"cutoff", 0.45f}, {"q factor", 0.85f}, {"mod range", 0.2f}, {"tempo", 0.4286f},
+     {{"cutoff", 0.45f},
+      {"q factor", 0.85f},
+      {"mod range", 0.2f},
+      {"tempo", 0.4286f},
       {"resolution", 0.25f}}},
     {"03-hard-sweep.wav",
      "hard resonant filter around 2.5 kHz, swept +-2.1 kHz once a second (120 BPM, 2 notes)",
-     {{"cutoff", 0.5f}, {"q factor", 0.95f}, {"algorithm", 1.0f}, {"mod range", 0.4f},
-      {"tempo", 0.4286f}, {"resolution", 0.1f}}},
-    {"04-hard-static.wav", "hard filter fixed at 1 kHz with strong resonance, no sweep",
+     {{"cutoff", 0.5f},
+      {"q factor", 0.95f},
+      {"algorithm", 1.0f},
+      {"mod range", 0.4f},
+      {"tempo", 0.4286f},
+      {"resolution", 0.1f}}},
+    {"04-hard-static.wav",
+     "hard filter fixed at 1 kHz with strong resonance, no sweep",
      {{"cutoff", 0.3f}, {"q factor", 0.9f}, {"algorithm", 1.0f}}},
     {"05-flanger-send.wav",
-     "soft filter at 4 kHz plus the dry signal delayed by 10 samples at 70 %: a comb-filtered colour",
+     "soft filter at 4 kHz plus the dry signal delayed by 10 samples at 70 %: a comb-filtered "
+     "colour",
      {{"cutoff", 0.6f}, {"q factor", 0.6f}, {"send flanger", 0.7f}, {"flanger delay", 0.05f}}},
 };
 
@@ -93,7 +103,8 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
     const std::filesystem::path base(folder);
     const auto inputPath = base / "00-input.wav";
     writeSignal(inputPath, makeDemoSignal());
-    writeSpectrogram(inputPath.string(), (base / "00-input-spectrogram.png").string(), ChannelChoice::mid);
+    writeSpectrogram(inputPath.string(), (base / "00-input-spectrogram.png").string(),
+                     ChannelChoice::mid);
 
     std::string listing = "00-input.wav: the dry test signal: 3 s of a band-limited sawtooth "
                           "chord (A minor), then 2 s of white noise; 44.1 kHz float stereo\n";
@@ -119,7 +130,8 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
                 response.settings.push_back(setting);
         response.picture = (base / (stem + "-response.png")).string();
         writeResponse(response);
-        writeSpectrogram(options.output, (base / (stem + "-spectrogram.png")).string(), ChannelChoice::mid);
+        writeSpectrogram(options.output, (base / (stem + "-spectrogram.png")).string(),
+                         ChannelChoice::mid);
         listing += std::string(demo.file) + ": " + demo.description + "\n    pictures: " + stem +
                    "-response.png (its filter's response), " + stem + "-spectrogram.png\n";
     }

@@ -101,13 +101,12 @@ void printInfo(const std::string& pluginPath, bool json)
     for (std::size_t i = 0; i < parameters.size(); ++i)
     {
         const auto& p = parameters[i];
-        std::printf("  %-5zu \"%s\"%*s \"%s\"%*s \"%s\"%*s %.9g\n", i, p.name.c_str(),
-                    static_cast<int>(16 - std::min<std::size_t>(16, p.name.size())), "",
-                    p.display.c_str(),
-                    static_cast<int>(8 - std::min<std::size_t>(8, p.display.size())), "",
-                    p.label.c_str(),
-                    static_cast<int>(12 - std::min<std::size_t>(12, p.label.size())), "",
-                    static_cast<double>(p.value));
+        std::printf(
+            "  %-5zu \"%s\"%*s \"%s\"%*s \"%s\"%*s %.9g\n", i, p.name.c_str(),
+            static_cast<int>(16 - std::min<std::size_t>(16, p.name.size())), "", p.display.c_str(),
+            static_cast<int>(8 - std::min<std::size_t>(8, p.display.size())), "", p.label.c_str(),
+            static_cast<int>(12 - std::min<std::size_t>(12, p.label.size())), "",
+            static_cast<double>(p.value));
     }
 }
 

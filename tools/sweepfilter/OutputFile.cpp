@@ -48,16 +48,16 @@ void unregisterPending(const std::string& path)
 
 OutputFile::OutputFile(const std::filesystem::path& finalPath) : finalPath_(finalPath)
 {
-    const auto folder = finalPath.has_parent_path() ? finalPath.parent_path()
-                                                    : std::filesystem::path(".");
+    const auto folder =
+        finalPath.has_parent_path() ? finalPath.parent_path() : std::filesystem::path(".");
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
         throw HostError(Problem::audioFile, "output folder does not exist: " + folder.string());
     std::string pattern = (folder / ("." + finalPath.filename().string() + ".XXXXXX")).string();
     descriptor_ = mkstemp(pattern.data());
     if (descriptor_ < 0)
-        throw HostError(Problem::audioFile, "cannot create a file in " + folder.string() + ": " +
-                                                std::strerror(errno));
+        throw HostError(Problem::audioFile,
+                        "cannot create a file in " + folder.string() + ": " + std::strerror(errno));
     temporaryPath_ = pattern;
     registerPending(pattern);
     // mkstemp makes the file private; give it the permissions a new file normally gets.
@@ -88,9 +88,8 @@ void OutputFile::commit()
     std::error_code error;
     std::filesystem::rename(temporaryPath_, finalPath_, error);
     if (error)
-        throw HostError(Problem::audioFile,
-                        "cannot move the output into place at " + finalPath_.string() + ": " +
-                            error.message());
+        throw HostError(Problem::audioFile, "cannot move the output into place at " +
+                                                finalPath_.string() + ": " + error.message());
     committed_ = true;
     unregisterPending(temporaryPath_.string());
 }

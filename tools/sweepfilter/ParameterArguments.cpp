@@ -26,8 +26,7 @@ float parseValue(const std::string& text, const std::string& argument)
     if (!parseNumber(text, value))
         throw HostError(Problem::usage, "not a number: '" + text + "' in " + argument);
     if (value < 0.0 || value > 1.0)
-        throw HostError(Problem::usage,
-                        "value " + text + " is outside 0..1 in " + argument);
+        throw HostError(Problem::usage, "value " + text + " is outside 0..1 in " + argument);
     return static_cast<float>(value);
 }
 

@@ -42,12 +42,14 @@ Picture::Picture(const std::filesystem::path& path, int width, int height)
     : file_(picturePath(path)), descriptor_(file_.releaseDescriptor()), png_(wantsPng(path)),
       width_(width), height_(height)
 {
-    surface_ = png_ ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)
-                    : cairo_svg_surface_create_for_stream(&Picture::writeToFile, this, width, height);
+    surface_ =
+        png_ ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)
+             : cairo_svg_surface_create_for_stream(&Picture::writeToFile, this, width, height);
     context_ = cairo_create(surface_);
     cairo_set_source_rgb(context_, 1.0, 1.0, 1.0);
     cairo_paint(context_);
-    cairo_select_font_face(context_, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_select_font_face(context_, "sans-serif", CAIRO_FONT_SLANT_NORMAL,
+                           CAIRO_FONT_WEIGHT_NORMAL);
 }
 
 Picture::~Picture()
@@ -87,8 +89,8 @@ void Picture::save()
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
     if (status != CAIRO_STATUS_SUCCESS || fsync(descriptor_) != 0)
-        throw HostError(Problem::audioFile, std::string("cannot write the picture: ") +
-                                                cairo_status_to_string(status));
+        throw HostError(Problem::audioFile,
+                        std::string("cannot write the picture: ") + cairo_status_to_string(status));
     ::close(descriptor_);
     descriptor_ = -1;
     file_.commit();
@@ -97,8 +99,8 @@ void Picture::save()
 FrequencyAxes::FrequencyAxes(cairo_t* context, double areaLeft, double areaTop, double areaWidth,
                              double areaHeight, double lowHz, double highHz, double bottomValue,
                              double topValue)
-    : left(areaLeft), top(areaTop), width(areaWidth), height(areaHeight), context_(context), lowHz_(lowHz),
-      highHz_(highHz), bottom_(bottomValue), top_(topValue)
+    : left(areaLeft), top(areaTop), width(areaWidth), height(areaHeight), context_(context),
+      lowHz_(lowHz), highHz_(highHz), bottom_(bottomValue), top_(topValue)
 {
 }
 
@@ -138,7 +140,8 @@ void FrequencyAxes::drawFrequencyGrid(bool vertical) const
             if (hz < lowHz_ || hz > highHz_)
                 continue;
             const bool major = step == 1.0;
-            cairo_set_source_rgb(context_, major ? 0.75 : 0.88, major ? 0.75 : 0.88, major ? 0.75 : 0.88);
+            cairo_set_source_rgb(context_, major ? 0.75 : 0.88, major ? 0.75 : 0.88,
+                                 major ? 0.75 : 0.88);
             if (vertical)
             {
                 const double at = x(hz);
@@ -186,7 +189,8 @@ void drawText(cairo_t* context, double x, double y, const std::string& text, dou
     cairo_set_font_size(context, size);
     cairo_text_extents_t extents;
     cairo_text_extents(context, text.c_str(), &extents);
-    const double shift = align < 0 ? 0.0 : (align == 0 ? extents.x_advance / 2.0 : extents.x_advance);
+    const double shift =
+        align < 0 ? 0.0 : (align == 0 ? extents.x_advance / 2.0 : extents.x_advance);
     cairo_move_to(context, x - shift, y);
     cairo_show_text(context, text.c_str());
 }

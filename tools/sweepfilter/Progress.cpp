@@ -29,7 +29,9 @@ void Progress::update(std::int64_t framesDone)
     lastDrawn_ = now;
     shown_ = true;
     constexpr int width = 30;
-    const double fraction = totalFrames_ > 0 ? static_cast<double>(framesDone) / static_cast<double>(totalFrames_) : 1.0;
+    const double fraction =
+        totalFrames_ > 0 ? static_cast<double>(framesDone) / static_cast<double>(totalFrames_)
+                         : 1.0;
     const int filled = static_cast<int>(fraction * width);
     char bar[width + 1];
     for (int i = 0; i < width; ++i)

@@ -81,7 +81,8 @@ bool samePath(const std::string& a, const std::string& b)
     std::error_code error;
     if (std::filesystem::equivalent(a, b, error))
         return true;
-    return std::filesystem::weakly_canonical(a, error) == std::filesystem::weakly_canonical(b, error);
+    return std::filesystem::weakly_canonical(a, error) ==
+           std::filesystem::weakly_canonical(b, error);
 }
 
 // The plug-in's channel buffers for one block, and the file's interleaved frames.
@@ -134,9 +135,9 @@ void render(const RenderOptions& options)
         throw HostError(Problem::usage, "the output would overwrite the input: " + options.output);
     SoundFile input = SoundFile::openForReading(options.input);
     if (input.channels() > 2)
-        throw HostError(Problem::audioFile,
-                        options.input + " has " + std::to_string(input.channels()) +
-                            " channels; the effect takes mono or stereo");
+        throw HostError(Problem::audioFile, options.input + " has " +
+                                                std::to_string(input.channels()) +
+                                                " channels; the effect takes mono or stereo");
     const int format = outputFormat(options, input.format());
 
     PluginLibrary library(options.plugin);
@@ -152,10 +153,10 @@ void render(const RenderOptions& options)
     {
         const std::int64_t frame = change.frame(sampleRate);
         if (frame >= totalFrames)
-            throw HostError(Problem::usage,
-                            "automation of '" + change.parameter + "' falls at frame " +
-                                std::to_string(frame) + ", beyond the end (" +
-                                std::to_string(totalFrames) + " frames)");
+            throw HostError(Problem::usage, "automation of '" + change.parameter +
+                                                "' falls at frame " + std::to_string(frame) +
+                                                ", beyond the end (" + std::to_string(totalFrames) +
+                                                " frames)");
         changes.push_back({frame, parameterIndex(effect, change.parameter), change.value});
     }
     std::stable_sort(changes.begin(), changes.end(),
@@ -200,11 +201,13 @@ void render(const RenderOptions& options)
         {
             std::fill(buffers.outLeft.begin(), buffers.outLeft.end(), 0.0f);
             std::fill(buffers.outRight.begin(), buffers.outRight.end(), 0.0f);
-            effect.processAccumulate(buffers.inputs, buffers.outputs, static_cast<std::int32_t>(frames));
+            effect.processAccumulate(buffers.inputs, buffers.outputs,
+                                     static_cast<std::int32_t>(frames));
         }
         else
         {
-            effect.processReplace(buffers.inputs, buffers.outputs, static_cast<std::int32_t>(frames));
+            effect.processReplace(buffers.inputs, buffers.outputs,
+                                  static_cast<std::int32_t>(frames));
         }
         buffers.giveOutput(static_cast<std::size_t>(frames));
         output.write(buffers.fileFrames.data(), frames);

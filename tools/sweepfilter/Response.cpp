@@ -47,8 +47,7 @@ void measureImpulse(HostedEffect& effect, std::vector<double>& left, std::vector
     float* outputs[2] = {outLeft.data(), outRight.data()};
     inLeft[0] = inRight[0] = 1.0f;
     std::size_t quietFrames = 0;
-    while (left.size() < shortestResponse ||
-           (quietFrames < 1024 && left.size() < longestResponse))
+    while (left.size() < shortestResponse || (quietFrames < 1024 && left.size() < longestResponse))
     {
         effect.processReplace(inputs, outputs, block);
         inLeft[0] = inRight[0] = 0.0f;
@@ -56,7 +55,8 @@ void measureImpulse(HostedEffect& effect, std::vector<double>& left, std::vector
         {
             left.push_back(outLeft[i]);
             right.push_back(outRight[i]);
-            const bool quiet = std::fabs(outLeft[i]) < tailThreshold && std::fabs(outRight[i]) < tailThreshold;
+            const bool quiet =
+                std::fabs(outLeft[i]) < tailThreshold && std::fabs(outRight[i]) < tailThreshold;
             quietFrames = quiet ? quietFrames + 1 : 0;
         }
     }
@@ -129,7 +129,8 @@ void drawResponse(const MeasuredResponse& response, const std::string& path)
     axes.drawFrequencyGrid(true);
     for (double db = topDb; db >= bottomDb; db -= 12.0)
     {
-        cairo_set_source_rgb(cr, db == 0.0 ? 0.55 : 0.85, db == 0.0 ? 0.55 : 0.85, db == 0.0 ? 0.55 : 0.85);
+        cairo_set_source_rgb(cr, db == 0.0 ? 0.55 : 0.85, db == 0.0 ? 0.55 : 0.85,
+                             db == 0.0 ? 0.55 : 0.85);
         cairo_move_to(cr, axes.left, axes.y(db));
         cairo_line_to(cr, axes.left + axes.width, axes.y(db));
         cairo_stroke(cr);
@@ -160,16 +161,20 @@ void drawResponse(const MeasuredResponse& response, const std::string& path)
         cairo_arc(cr, axes.x(hz), axes.y(db), 4.0, 0.0, 2.0 * M_PI);
         cairo_fill(cr);
         const bool leftSide = axes.x(hz) > axes.left + axes.width * 0.75;
-        drawText(cr, axes.x(hz) + (leftSide ? -8 : 8), axes.y(db) + dy, label, 12, leftSide ? 1 : -1);
+        drawText(cr, axes.x(hz) + (leftSide ? -8 : 8), axes.y(db) + dy, label, 12,
+                 leftSide ? 1 : -1);
     };
-    mark(response.frequencies[peak], peakDb, "peak " + decibelText(peakDb) + " at " + hertzText(response.frequencies[peak]), -8);
+    mark(response.frequencies[peak], peakDb,
+         "peak " + decibelText(peakDb) + " at " + hertzText(response.frequencies[peak]), -8);
     for (std::size_t k = first + 1; first && k < response.left.size(); ++k)
     {
         if (response.left[k - 1] >= -3.0 && response.left[k] < -3.0)
         {
             // Linear between the two bins around the crossing.
-            const double t = (response.left[k - 1] + 3.0) / (response.left[k - 1] - response.left[k]);
-            const double hz = response.frequencies[k - 1] + t * (response.frequencies[k] - response.frequencies[k - 1]);
+            const double t =
+                (response.left[k - 1] + 3.0) / (response.left[k - 1] - response.left[k]);
+            const double hz = response.frequencies[k - 1] +
+                              t * (response.frequencies[k] - response.frequencies[k - 1]);
             mark(hz, -3.0, "-3 dB at " + hertzText(hz), 18);
             break;
         }
@@ -242,12 +247,14 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
     response.left = magnitudeDecibels(left);
     response.right = magnitudeDecibels(right);
     for (std::size_t k = 0; k < response.left.size(); ++k)
-        response.frequencies.push_back(static_cast<double>(k) * sampleRate / static_cast<double>(left.size()));
+        response.frequencies.push_back(static_cast<double>(k) * sampleRate /
+                                       static_cast<double>(left.size()));
     for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
     {
         const std::string label = trimmed(effect.parameterLabel(i));
         response.caption.push_back(trimmed(effect.parameterName(i)) + " " +
-                                   trimmed(effect.parameterDisplay(i)) + (label.empty() ? "" : " " + label));
+                                   trimmed(effect.parameterDisplay(i)) +
+                                   (label.empty() ? "" : " " + label));
     }
     return response;
 }
@@ -255,7 +262,8 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
 void writeResponse(const ResponseOptions& options)
 {
     if (options.picture.empty() && options.csv.empty())
-        throw HostError(Problem::usage, "say where the response goes: -o FILE.png|FILE.svg and/or --csv FILE");
+        throw HostError(Problem::usage,
+                        "say where the response goes: -o FILE.png|FILE.svg and/or --csv FILE");
     const MeasuredResponse response = measureResponse(options);
     if (!options.picture.empty())
         drawResponse(response, options.picture);

@@ -23,8 +23,8 @@ struct ResponseOptions
 struct MeasuredResponse
 {
     double sampleRate = 44100.0;
-    std::vector<double> frequencies; // Hz, bins 0 .. Nyquist
-    std::vector<double> left, right; // dB
+    std::vector<double> frequencies;  // Hz, bins 0 .. Nyquist
+    std::vector<double> left, right;  // dB
     std::vector<std::string> caption; // the eight parameters as the host shows them
 };
 

@@ -114,7 +114,8 @@ void SoundFile::write(const float* interleaved, std::int64_t frames)
 
 void SoundFile::flush()
 {
-    if (bufferedFrames_ > 0 && sf_writef_float(file_, buffer_.data(), bufferedFrames_) != bufferedFrames_)
+    if (bufferedFrames_ > 0 &&
+        sf_writef_float(file_, buffer_.data(), bufferedFrames_) != bufferedFrames_)
         throw HostError(Problem::audioFile,
                         "cannot write audio file " + name_ + ": " + sf_strerror(file_));
     bufferedFrames_ = 0;

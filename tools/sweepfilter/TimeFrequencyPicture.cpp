@@ -42,8 +42,11 @@ std::vector<float> readChannel(const std::string& path, ChannelChoice choice, do
 std::array<double, 3> colourFor(double db)
 {
     const double t = std::clamp((db - floorDb) / -floorDb, 0.0, 1.0);
-    constexpr std::array<std::array<double, 3>, 5> stops = {{
-        {0.02, 0.02, 0.10}, {0.25, 0.05, 0.45}, {0.75, 0.15, 0.30}, {0.98, 0.55, 0.10}, {1.0, 0.97, 0.70}}};
+    constexpr std::array<std::array<double, 3>, 5> stops = {{{0.02, 0.02, 0.10},
+                                                             {0.25, 0.05, 0.45},
+                                                             {0.75, 0.15, 0.30},
+                                                             {0.98, 0.55, 0.10},
+                                                             {1.0, 0.97, 0.70}}};
     const double position = t * (stops.size() - 1);
     const auto index = std::min<std::size_t>(static_cast<std::size_t>(position), stops.size() - 2);
     const double f = position - static_cast<double>(index);
@@ -75,8 +78,10 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     const double binHz = sampleRate / static_cast<double>(window);
     for (int column = 0; column < columns; ++column)
     {
-        const std::size_t frame = std::min(spectrogram.frames.size() - 1,
-            static_cast<std::size_t>((column + 0.5) / columns * static_cast<double>(spectrogram.frames.size())));
+        const std::size_t frame =
+            std::min(spectrogram.frames.size() - 1,
+                     static_cast<std::size_t>((column + 0.5) / columns *
+                                              static_cast<double>(spectrogram.frames.size())));
         for (int row = 0; row < rows; ++row)
         {
             const double hz = axes.hzAtFraction(1.0 - (row + 0.5) / rows);

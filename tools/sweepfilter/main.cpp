@@ -83,12 +83,14 @@ int main(int argc, char** argv)
         ->capture_default_str();
     render->add_flag("--accumulate", options.accumulate,
                      "Use the accumulating process entry on zeroed outputs");
-    render->add_option("--tail", options.tailSeconds,
-                       "Seconds of silence after the input, to let the effect ring out")
+    render
+        ->add_option("--tail", options.tailSeconds,
+                     "Seconds of silence after the input, to let the effect ring out")
         ->check(CLI::Range(0.0, 3600.0));
-    render->add_option("--format", options.format,
-                       "Output samples: float, pcm16, pcm24, pcm32, or input (the input's "
-                       "container and encoding); the container follows OUT's extension")
+    render
+        ->add_option("--format", options.format,
+                     "Output samples: float, pcm16, pcm24, pcm32, or input (the input's "
+                     "container and encoding); the container follows OUT's extension")
         ->check(CLI::IsMember({"float", "pcm16", "pcm24", "pcm32", "input"}))
         ->capture_default_str();
 
@@ -97,7 +99,8 @@ int main(int argc, char** argv)
                     "unless set)");
     addPluginOption(*response, arguments);
     response->add_option("--program", arguments.response.program, "Program to select first");
-    response->add_option("--set", arguments.settings, "PARAM=VALUE: set a parameter, VALUE in 0..1");
+    response->add_option("--set", arguments.settings,
+                         "PARAM=VALUE: set a parameter, VALUE in 0..1");
     response->add_option("-o,--output", arguments.response.picture, "FILE.png or FILE.svg");
     response->add_option("--csv", arguments.response.csv, "Also (or only) write the numbers");
 
@@ -158,7 +161,8 @@ int main(int argc, char** argv)
             const auto channel = arguments.channel == "right" ? tool::ChannelChoice::right
                                  : arguments.channel == "mid" ? tool::ChannelChoice::mid
                                                               : tool::ChannelChoice::left;
-            tool::writeSpectrogram(arguments.spectrogramInput, arguments.spectrogramPicture, channel);
+            tool::writeSpectrogram(arguments.spectrogramInput, arguments.spectrogramPicture,
+                                   channel);
         }
         else if (*demo)
         {

@@ -7,8 +7,8 @@
 namespace
 {
 
-std::intptr_t dispatch(sweepfilter::EffectRecord*, std::int32_t, std::int32_t, std::intptr_t,
-                       void*, float)
+std::intptr_t dispatch(sweepfilter::EffectRecord*, std::int32_t, std::int32_t, std::intptr_t, void*,
+                       float)
 {
     return 0;
 }
@@ -30,8 +30,8 @@ sweepfilter::EffectRecord record = [] {
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) sweepfilter::EffectRecord*
-fakeMain(sweepfilter::HostCallback) __asm__("main");
+extern "C" __attribute__((visibility("default")))
+sweepfilter::EffectRecord* fakeMain(sweepfilter::HostCallback) __asm__("main");
 
 extern "C" sweepfilter::EffectRecord* fakeMain(sweepfilter::HostCallback)
 {
