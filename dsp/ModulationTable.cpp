@@ -4,36 +4,20 @@
 #include <cmath>
 
 #include "PortableMath.h"
+#include "SaturatingTruncation.h"
 
 namespace sweepfilter
 {
-namespace
-{
-
-// Converts toward zero, saturating into 0..limit; NaN gives `nanResult`. Keeps every
-// float-to-integer conversion defined whatever the rate or sample rate.
-std::uint32_t truncateWithin(double value, std::uint32_t limit, std::uint32_t nanResult) noexcept
-{
-    if (std::isnan(value))
-        return nanResult;
-    if (value <= 0.0)
-        return 0;
-    if (value >= static_cast<double>(limit))
-        return limit;
-    return static_cast<std::uint32_t>(value);
-}
-
-} // namespace
-
 ModulationTable::ModulationTable(std::uint32_t stepInterval, std::uint32_t maxPeriodSeconds,
                                  float sampleRate) noexcept
     : samplePeriod_(static_cast<float>(1.0 / sampleRate)), sampleRate_(sampleRate),
       stepInterval_(std::max<std::uint32_t>(stepInterval, 1)),
       // The product first: the number of steps in maxPeriodSeconds seconds. Limited so that
-      // capacity + 1 entries stay addressable with 32-bit indices.
-      capacity_(truncateWithin((double{static_cast<float>(maxPeriodSeconds)} * sampleRate) /
-                                   static_cast<float>(stepInterval_),
-                               0x3FFFFFFEu, 0))
+      // positions 0..capacity stay far from the 32-bit wrap.
+      capacity_(truncateSaturating<std::uint32_t>(
+          (double{static_cast<float>(maxPeriodSeconds)} * sampleRate) /
+              static_cast<float>(stepInterval_),
+          0, 0x3FFFFFFEu, 0))
 {
     const float stepF = static_cast<float>(stepInterval_);
     stepSeconds_ = static_cast<float>(double{stepF} * samplePeriod_);
@@ -48,8 +32,8 @@ void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcep
     if (rate == 0.0f || std::isnan(rate))
         rate = slowestRate;
     const float period = static_cast<float>(1.0 / rate);
-    const std::uint32_t n =
-        truncateWithin((double{period} * sampleRate_) / stepF, capacity_, capacity_);
+    const std::uint32_t n = truncateSaturating<std::uint32_t>(
+        (double{period} * sampleRate_) / stepF, 0, capacity_, capacity_);
     cycleSteps_ = n;
     position_ = 0;
     amplitude_ = amplitude;
@@ -57,7 +41,8 @@ void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcep
     // With n = 0 the sine would have infinite frequency; entry() then holds the centre.
     if (n != 0)
     {
-        const std::uint32_t stepsPerCycle = stepInterval_ * n; // modulo 2^32, as the m of n
+        // An unsigned 32-bit product, wrapping like one: m is the frequency the entries use.
+        const std::uint32_t stepsPerCycle = stepInterval_ * n;
         m_ = static_cast<float>(double{sampleRate_} / static_cast<float>(stepsPerCycle));
     }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "PortableMath.h"
+#include "SaturatingTruncation.h"
 
 namespace sweepfilter::mapping
 {
@@ -57,10 +58,7 @@ inline float percent(float v) noexcept
 // which gives 0) reaches an undefined conversion or a delay outside the line.
 inline std::int32_t flangerDelaySamples(float v) noexcept
 {
-    const double samples = double{v} * 200.0;
-    if (!(samples > 0.0))
-        return 0;
-    return samples >= 200.0 ? 200 : static_cast<std::int32_t>(samples);
+    return truncateSaturating<std::int32_t>(double{v} * 200.0, 0, 200, 0);
 }
 
 // The resolution in notes for value p, stepped at multiples of q (the float nearest 1/13).

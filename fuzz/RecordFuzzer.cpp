@@ -55,7 +55,7 @@ void check(bool condition, const char* what)
 
 std::intptr_t host(EffectRecord*, std::int32_t opcode, std::int32_t, std::intptr_t, void*, float)
 {
-    return opcode == 1 ? 2400 : 0;
+    return opcode == hostopcode::version ? 2400 : 0;
 }
 
 // A 256-byte text buffer between guard bytes.

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "RecordEntries.h"
+#include "SaturatingTruncation.h"
 #include "ValueText.h"
 
 namespace sweepfilter
@@ -20,14 +21,9 @@ void writeEmptyText(char* text) noexcept
 // level * 32767 truncated toward zero; NaN gives 0 and the result saturates to 32 bits.
 std::int32_t meterAnswer(float level) noexcept
 {
-    const double scaled = double{level} * 32767.0;
-    if (std::isnan(scaled))
-        return 0;
-    if (scaled >= 2147483647.0)
-        return std::numeric_limits<std::int32_t>::max();
-    if (scaled <= -2147483648.0)
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(scaled);
+    return truncateSaturating<std::int32_t>(double{level} * 32767.0,
+                                            std::numeric_limits<std::int32_t>::min(),
+                                            std::numeric_limits<std::int32_t>::max(), 0);
 }
 
 } // namespace
