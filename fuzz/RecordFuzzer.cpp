@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "EffectFactory.h"
+#include "EffectOpcodes.h"
+#include "HostCallback.h"
 
 using namespace sweepfilter;
 
