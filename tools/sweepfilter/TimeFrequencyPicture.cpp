@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <filesystem>
 #include <vector>
 
 #include "Picture.h"
@@ -125,7 +126,8 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     for (double db = 0.0; db >= floorDb; db -= 20.0)
         drawText(cr, legendLeft + legendWidth + 6, axes.top + axes.height * db / floorDb + 4,
                  std::to_string(static_cast<int>(db)) + " dB", 11);
-    drawText(cr, axes.left, 20, input, 11);
+    // The file's own name: the folder it was rendered in means nothing to a reader.
+    drawText(cr, axes.left, 20, std::filesystem::path(input).filename().string(), 11);
     picture.save();
 }
 
