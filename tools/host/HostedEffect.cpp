@@ -4,7 +4,7 @@
 #include <cctype>
 #include <charconv>
 
-#include "HostError.h"
+#include "PluginError.h"
 
 namespace sweepfilter::host
 {
@@ -27,7 +27,7 @@ HostedEffect::HostedEffect(const PluginLibrary& library)
 {
     const std::string source = "plug-in " + library.path();
     if (!record_)
-        throw HostError(Problem::plugin, source + " made no effect (its main returned null)");
+        throw PluginError(source + " made no effect (its main returned null)");
     std::string problem;
     if (record_->magic != effectMagic)
         problem = "its record has the wrong magic";
@@ -40,7 +40,7 @@ HostedEffect::HostedEffect(const PluginLibrary& library)
         if (record_->magic == effectMagic)
             close();
         record_ = nullptr;
-        throw HostError(Problem::plugin, source + " is not usable: " + problem);
+        throw PluginError(source + " is not usable: " + problem);
     }
 }
 

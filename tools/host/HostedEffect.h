@@ -16,7 +16,7 @@ namespace sweepfilter::host
 class HostedEffect
 {
 public:
-    // Throws HostError(Problem::plugin) when `main` gives no effect or the record is not a
+    // Throws PluginError when `main` gives no effect or the record is not a
     // stereo effect of this interface.
     explicit HostedEffect(const PluginLibrary& library);
     ~HostedEffect();

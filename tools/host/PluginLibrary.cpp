@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "HostError.h"
+#include "PluginError.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -69,16 +69,15 @@ constexpr const char* libraryFileName = "sweepfilter.so";
 PluginLibrary::PluginLibrary(const std::string& path) : path_(path)
 {
     if (!std::filesystem::exists(path))
-        throw HostError(Problem::plugin, "plug-in library not found: " + path);
+        throw PluginError("plug-in library not found: " + path);
     handle_ = openLibrary(path);
     if (!handle_)
-        throw HostError(Problem::plugin,
-                        "cannot load plug-in library " + path + ": " + lastLoadError());
+        throw PluginError("cannot load plug-in library " + path + ": " + lastLoadError());
     main_ = reinterpret_cast<EffectRecord* (*)(HostCallback)>(findSymbol(handle_, "main"));
     if (!main_)
     {
         closeLibrary(handle_);
-        throw HostError(Problem::plugin, "plug-in library " + path + " exports no 'main'");
+        throw PluginError("plug-in library " + path + " exports no 'main'");
     }
 }
 

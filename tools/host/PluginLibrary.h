@@ -12,7 +12,7 @@ namespace sweepfilter::host
 class PluginLibrary
 {
 public:
-    // Throws HostError(Problem::plugin) when the file does not load or has no `main`.
+    // Throws PluginError when the file does not load or has no `main`.
     explicit PluginLibrary(const std::string& path);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;

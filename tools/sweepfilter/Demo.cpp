@@ -8,7 +8,7 @@
 #include <random>
 #include <vector>
 
-#include "HostError.h"
+#include "ToolError.h"
 #include "OutputFile.h"
 #include "Response.h"
 #include "TimeFrequencyPicture.h"
@@ -98,8 +98,8 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error)
-        throw host::HostError(host::Problem::audioFile,
-                              "cannot create the folder " + folder + ": " + error.message());
+        throw ToolError(ExitCode::audioFile,
+                        "cannot create the folder " + folder + ": " + error.message());
     const std::filesystem::path base(folder);
     const auto inputPath = base / "00-input.wav";
     writeSignal(inputPath, makeDemoSignal());

@@ -1,11 +1,9 @@
 #include "EffectSetup.h"
 
-#include "HostError.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
-using host::HostError;
-using host::Problem;
 
 std::int32_t parameterIndex(host::HostedEffect& effect, const std::string& parameter)
 {
@@ -15,16 +13,37 @@ std::int32_t parameterIndex(host::HostedEffect& effect, const std::string& param
     std::string known;
     for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
         known += (i ? ", " : "") + std::to_string(i) + " '" + effect.parameterName(i) + "'";
-    throw HostError(Problem::usage,
+    throw ToolError(ExitCode::usage,
                     "unknown parameter '" + parameter + "' (the plug-in has " + known + ")");
 }
 
 void checkProgram(host::HostedEffect& effect, const std::optional<std::int32_t>& program)
 {
     if (program && (*program < 0 || *program >= effect.programCount()))
-        throw HostError(Problem::usage, "program " + std::to_string(*program) +
-                                            " does not exist (the plug-in has " +
-                                            std::to_string(effect.programCount()) + ")");
+        throw ToolError(ExitCode::usage, "program " + std::to_string(*program) +
+                                             " does not exist (the plug-in has " +
+                                             std::to_string(effect.programCount()) + ")");
+}
+
+std::vector<std::pair<std::int32_t, float>>
+resolveSettings(host::HostedEffect& effect, const std::vector<ParameterSetting>& settings)
+{
+    std::vector<std::pair<std::int32_t, float>> resolved;
+    for (const auto& setting : settings)
+        resolved.emplace_back(parameterIndex(effect, setting.parameter), setting.value);
+    return resolved;
+}
+
+void startSession(host::HostedEffect& effect, const SessionStart& start)
+{
+    effect.open();
+    effect.setSampleRate(static_cast<float>(start.sampleRate));
+    effect.setBlockSize(start.blockFrames);
+    if (start.program)
+        effect.setProgram(*start.program);
+    for (auto [index, value] : start.settings)
+        effect.setParameter(index, value);
+    effect.resume();
 }
 
 } // namespace sweepfilter::tool

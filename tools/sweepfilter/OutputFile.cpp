@@ -9,12 +9,10 @@
 #include <cstring>
 #include <utility>
 
-#include "HostError.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
-using host::HostError;
-using host::Problem;
 
 namespace
 {
@@ -52,11 +50,11 @@ OutputFile::OutputFile(const std::filesystem::path& finalPath) : finalPath_(fina
         finalPath.has_parent_path() ? finalPath.parent_path() : std::filesystem::path(".");
     std::error_code error;
     if (!std::filesystem::is_directory(folder, error))
-        throw HostError(Problem::audioFile, "output folder does not exist: " + folder.string());
+        throw ToolError(ExitCode::audioFile, "output folder does not exist: " + folder.string());
     std::string pattern = (folder / ("." + finalPath.filename().string() + ".XXXXXX")).string();
     descriptor_ = mkstemp(pattern.data());
     if (descriptor_ < 0)
-        throw HostError(Problem::audioFile,
+        throw ToolError(ExitCode::audioFile,
                         "cannot create a file in " + folder.string() + ": " + std::strerror(errno));
     temporaryPath_ = pattern;
     registerPending(pattern);
@@ -88,8 +86,8 @@ void OutputFile::commit()
     std::error_code error;
     std::filesystem::rename(temporaryPath_, finalPath_, error);
     if (error)
-        throw HostError(Problem::audioFile, "cannot move the output into place at " +
-                                                finalPath_.string() + ": " + error.message());
+        throw ToolError(ExitCode::audioFile, "cannot move the output into place at " +
+                                                 finalPath_.string() + ": " + error.message());
     committed_ = true;
     unregisterPending(temporaryPath_.string());
 }

@@ -12,7 +12,7 @@ namespace sweepfilter::tool
 class OutputFile
 {
 public:
-    // Throws HostError(Problem::audioFile) when the folder is missing or not writable.
+    // Throws ToolError(ExitCode::audioFile) when the folder is missing or not writable.
     explicit OutputFile(const std::filesystem::path& finalPath);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;

@@ -3,12 +3,10 @@
 #include <charconv>
 #include <cmath>
 
-#include "HostError.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
-using host::HostError;
-using host::Problem;
 
 namespace
 {
@@ -24,16 +22,16 @@ float parseValue(const std::string& text, const std::string& argument)
 {
     double value = 0.0;
     if (!parseNumber(text, value))
-        throw HostError(Problem::usage, "not a number: '" + text + "' in " + argument);
+        throw ToolError(ExitCode::usage, "not a number: '" + text + "' in " + argument);
     if (value < 0.0 || value > 1.0)
-        throw HostError(Problem::usage, "value " + text + " is outside 0..1 in " + argument);
+        throw ToolError(ExitCode::usage, "value " + text + " is outside 0..1 in " + argument);
     return static_cast<float>(value);
 }
 
 void requireParameter(const std::string& parameter, const std::string& argument)
 {
     if (parameter.empty())
-        throw HostError(Problem::usage, "no parameter named in " + argument);
+        throw ToolError(ExitCode::usage, "no parameter named in " + argument);
 }
 
 } // namespace
@@ -47,7 +45,7 @@ ParameterSetting parseSetting(const std::string& argument)
 {
     const auto equals = argument.rfind('=');
     if (equals == std::string::npos)
-        throw HostError(Problem::usage, "expected PARAM=VALUE, got " + argument);
+        throw ToolError(ExitCode::usage, "expected PARAM=VALUE, got " + argument);
     ParameterSetting setting{argument.substr(0, equals), 0.0f};
     requireParameter(setting.parameter, argument);
     setting.value = parseValue(argument.substr(equals + 1), argument);
@@ -59,7 +57,7 @@ ParameterChange parseChange(const std::string& argument)
     const auto at = argument.find('@');
     const auto equals = argument.rfind('=');
     if (at == std::string::npos || equals == std::string::npos || equals < at)
-        throw HostError(Problem::usage, "expected PARAM@TIME=VALUE, got " + argument);
+        throw ToolError(ExitCode::usage, "expected PARAM@TIME=VALUE, got " + argument);
     ParameterChange change{argument.substr(0, at), 0.0, false, 0.0f};
     requireParameter(change.parameter, argument);
     std::string time = argument.substr(at + 1, equals - at - 1);
@@ -73,8 +71,9 @@ ParameterChange parseChange(const std::string& argument)
         time.pop_back();
     }
     if (!parseNumber(time, change.time) || change.time < 0.0)
-        throw HostError(Problem::usage, "not a time: '" + argument.substr(at + 1, equals - at - 1) +
-                                            "' in " + argument);
+        throw ToolError(ExitCode::usage, "not a time: '" +
+                                             argument.substr(at + 1, equals - at - 1) + "' in " +
+                                             argument);
     change.value = parseValue(argument.substr(equals + 1), argument);
     return change;
 }

@@ -25,7 +25,7 @@ struct ParameterChange
     std::int64_t frame(double sampleRate) const;
 };
 
-// Parse one argument; throw HostError(Problem::usage) naming what is wrong.
+// Parse one argument; throw ToolError(ExitCode::usage) naming what is wrong.
 ParameterSetting parseSetting(const std::string& argument);
 ParameterChange parseChange(const std::string& argument);
 

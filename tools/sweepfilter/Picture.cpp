@@ -7,12 +7,10 @@
 #include <cmath>
 #include <cstdio>
 
-#include "HostError.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
-using host::HostError;
-using host::Problem;
 
 namespace
 {
@@ -26,7 +24,7 @@ bool wantsPng(const std::filesystem::path& path)
         return true;
     if (extension == ".svg")
         return false;
-    throw HostError(Problem::usage, "a picture is written as .png or .svg, not " + path.string());
+    throw ToolError(ExitCode::usage, "a picture is written as .png or .svg, not " + path.string());
 }
 
 // The path, once its extension names a picture format.
@@ -89,7 +87,7 @@ void Picture::save()
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
     if (status != CAIRO_STATUS_SUCCESS || fsync(descriptor_) != 0)
-        throw HostError(Problem::audioFile,
+        throw ToolError(ExitCode::audioFile,
                         std::string("cannot write the picture: ") + cairo_status_to_string(status));
     ::close(descriptor_);
     descriptor_ = -1;

@@ -17,7 +17,7 @@ namespace sweepfilter::tool
 class Picture
 {
 public:
-    // Throws HostError: usage for another extension, audio-file problems for the folder.
+    // Throws ToolError: usage for another extension, audio-file problems for the folder.
     Picture(const std::filesystem::path& path, int width, int height);
     ~Picture();
     Picture(const Picture&) = delete;

@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "EffectSetup.h"
-#include "HostError.h"
+#include "ToolError.h"
 #include "HostedEffect.h"
 #include "OutputFile.h"
 #include "Progress.h"
@@ -18,9 +18,7 @@
 namespace sweepfilter::tool
 {
 using host::HostedEffect;
-using host::HostError;
 using host::PluginLibrary;
-using host::Problem;
 
 namespace
 {
@@ -73,7 +71,7 @@ int outputFormat(const RenderOptions& options, int inputFormat)
         return major | SF_FORMAT_PCM_24;
     if (options.format == "pcm32")
         return major | SF_FORMAT_PCM_32;
-    throw HostError(Problem::usage, "unknown output format '" + options.format + "'");
+    throw ToolError(ExitCode::usage, "unknown output format '" + options.format + "'");
 }
 
 bool samePath(const std::string& a, const std::string& b)
@@ -132,12 +130,12 @@ void installInterruptHandlers()
 void render(const RenderOptions& options)
 {
     if (samePath(options.input, options.output))
-        throw HostError(Problem::usage, "the output would overwrite the input: " + options.output);
+        throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
     SoundFile input = SoundFile::openForReading(options.input);
     if (input.channels() > 2)
-        throw HostError(Problem::audioFile, options.input + " has " +
-                                                std::to_string(input.channels()) +
-                                                " channels; the effect takes mono or stereo");
+        throw ToolError(ExitCode::audioFile, options.input + " has " +
+                                                 std::to_string(input.channels()) +
+                                                 " channels; the effect takes mono or stereo");
     const int format = outputFormat(options, input.format());
 
     PluginLibrary library(options.plugin);
@@ -153,30 +151,21 @@ void render(const RenderOptions& options)
     {
         const std::int64_t frame = change.frame(sampleRate);
         if (frame >= totalFrames)
-            throw HostError(Problem::usage, "automation of '" + change.parameter +
-                                                "' falls at frame " + std::to_string(frame) +
-                                                ", beyond the end (" + std::to_string(totalFrames) +
-                                                " frames)");
+            throw ToolError(ExitCode::usage, "automation of '" + change.parameter +
+                                                 "' falls at frame " + std::to_string(frame) +
+                                                 ", beyond the end (" +
+                                                 std::to_string(totalFrames) + " frames)");
         changes.push_back({frame, parameterIndex(effect, change.parameter), change.value});
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
-    std::vector<std::pair<std::int32_t, float>> settings;
-    for (const auto& setting : options.settings)
-        settings.emplace_back(parameterIndex(effect, setting.parameter), setting.value);
+    const auto settings = resolveSettings(effect, options.settings);
 
     OutputFile outputFile(options.output);
     SoundFile output = SoundFile::createForWriting(outputFile.releaseDescriptor(), options.output,
                                                    format, 2, input.sampleRate());
 
-    effect.open();
-    effect.setSampleRate(static_cast<float>(sampleRate));
-    effect.setBlockSize(options.blockFrames);
-    if (options.program)
-        effect.setProgram(*options.program);
-    for (auto [index, value] : settings)
-        effect.setParameter(index, value);
-    effect.resume();
+    startSession(effect, {sampleRate, options.blockFrames, options.program, settings});
 
     Progress progress(totalFrames, sampleRate, options.verbosity != Verbosity::quiet);
     BlockBuffers buffers(static_cast<std::size_t>(options.blockFrames), input.channels());
@@ -184,7 +173,7 @@ void render(const RenderOptions& options)
     for (std::int64_t position = 0; position < totalFrames;)
     {
         if (interrupted)
-            throw HostError(Problem::interrupted, "interrupted; no output written");
+            throw ToolError(ExitCode::interrupted, "interrupted; no output written");
         for (; nextChange < changes.size() && changes[nextChange].frame == position; ++nextChange)
             effect.setParameter(changes[nextChange].parameter, changes[nextChange].value);
         std::int64_t end = std::min(position + options.blockFrames, totalFrames);
@@ -194,7 +183,7 @@ void render(const RenderOptions& options)
 
         const std::int64_t wanted = std::clamp<std::int64_t>(inputFrames - position, 0, frames);
         if (wanted > 0 && input.read(buffers.fileFrames.data(), wanted) != wanted)
-            throw HostError(Problem::audioFile, options.input + " ends before its stated length");
+            throw ToolError(ExitCode::audioFile, options.input + " ends before its stated length");
         buffers.takeInput(static_cast<std::size_t>(frames), static_cast<std::size_t>(wanted),
                           input.channels());
         if (options.accumulate)

@@ -34,7 +34,7 @@ struct RenderOptions
 
 // Runs the input file through a plug-in into the output file, as a host would: sample rate
 // and block size first, then program and settings, resume, the blocks (split where automation
-// falls), suspend and close. The output appears only when complete. Throws HostError.
+// falls), suspend and close. The output appears only when complete. Throws ToolError.
 void render(const RenderOptions& options);
 
 // Set by SIGINT or SIGTERM: a running render stops and leaves no output behind.

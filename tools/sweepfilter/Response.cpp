@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "EffectSetup.h"
-#include "HostError.h"
+#include "ToolError.h"
 #include "HostedEffect.h"
 #include "OutputFile.h"
 #include "Picture.h"
@@ -17,9 +17,7 @@
 namespace sweepfilter::tool
 {
 using host::HostedEffect;
-using host::HostError;
 using host::PluginLibrary;
-using host::Problem;
 
 namespace
 {
@@ -27,7 +25,6 @@ namespace
 constexpr double sampleRate = 44100.0;
 constexpr double tailThreshold = 1e-7; // -140 dB
 constexpr std::size_t shortestResponse = 65536, longestResponse = std::size_t{1} << 21;
-constexpr std::int32_t modRange = 3, sendFlanger = 6;
 
 std::string trimmed(const std::string& text)
 {
@@ -215,7 +212,7 @@ void writeCsv(const MeasuredResponse& response, const std::string& path)
             out << row;
         }
         if (!out.flush())
-            throw HostError(Problem::audioFile, "cannot write " + path);
+            throw ToolError(ExitCode::audioFile, "cannot write " + path);
     }
     file.commit();
 }
@@ -227,19 +224,15 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
     checkProgram(effect, options.program);
-    effect.open();
-    effect.setSampleRate(static_cast<float>(sampleRate));
-    effect.setBlockSize(4096);
-    if (options.program)
-        effect.setProgram(*options.program);
-    if (effect.parameterCount() > sendFlanger)
-    {
-        effect.setParameter(modRange, 0.0f);
-        effect.setParameter(sendFlanger, 0.0f);
-    }
-    for (const auto& setting : options.settings)
-        effect.setParameter(parameterIndex(effect, setting.parameter), setting.value);
-    effect.resume();
+    // A sweep or a send would make the impulse response time-variant: hold them off unless
+    // the settings say otherwise. A plug-in without such parameters is left alone.
+    std::vector<std::pair<std::int32_t, float>> settings;
+    for (const char* held : {"Mod Range", "Send Flanger"})
+        if (const std::int32_t index = effect.findParameter(held); index >= 0)
+            settings.emplace_back(index, 0.0f);
+    for (const auto& setting : resolveSettings(effect, options.settings))
+        settings.push_back(setting);
+    startSession(effect, {sampleRate, 4096, options.program, settings});
 
     MeasuredResponse response;
     std::vector<double> left, right;
@@ -262,7 +255,7 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
 void writeResponse(const ResponseOptions& options)
 {
     if (options.picture.empty() && options.csv.empty())
-        throw HostError(Problem::usage,
+        throw ToolError(ExitCode::usage,
                         "say where the response goes: -o FILE.png|FILE.svg and/or --csv FILE");
     const MeasuredResponse response = measureResponse(options);
     if (!options.picture.empty())

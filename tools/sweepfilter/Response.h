@@ -28,10 +28,10 @@ struct MeasuredResponse
     std::vector<std::string> caption; // the eight parameters as the host shows them
 };
 
-// Holds the sweep (Mod Range) and the send off unless the settings name them. Throws HostError.
+// Holds the sweep (Mod Range) and the send off unless the settings name them. Throws ToolError.
 MeasuredResponse measureResponse(const ResponseOptions& options);
 
-// Measures, then writes the picture and/or the CSV. Throws HostError.
+// Measures, then writes the picture and/or the CSV. Throws ToolError.
 void writeResponse(const ResponseOptions& options);
 
 } // namespace sweepfilter::tool

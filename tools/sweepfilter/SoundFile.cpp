@@ -4,12 +4,10 @@
 #include <filesystem>
 #include <utility>
 
-#include "HostError.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
-using host::HostError;
-using host::Problem;
 
 SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name)
     : file_(file), info_(info), name_(std::move(name)),
@@ -34,18 +32,18 @@ SoundFile SoundFile::openForReading(const std::string& path)
 {
     std::error_code error;
     if (!std::filesystem::exists(path, error))
-        throw HostError(Problem::audioFile, "input file not found: " + path);
+        throw ToolError(ExitCode::audioFile, "input file not found: " + path);
     if (std::filesystem::is_directory(path, error))
-        throw HostError(Problem::audioFile, "input is a folder, not an audio file: " + path);
+        throw ToolError(ExitCode::audioFile, "input is a folder, not an audio file: " + path);
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
-        throw HostError(Problem::audioFile,
+        throw ToolError(ExitCode::audioFile,
                         "cannot read audio file " + path + ": " + sf_strerror(nullptr));
     if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
     {
         sf_close(file);
-        throw HostError(Problem::audioFile, "audio file " + path + " holds no audio");
+        throw ToolError(ExitCode::audioFile, "audio file " + path + " holds no audio");
     }
     return SoundFile(file, info, path);
 }
@@ -58,10 +56,10 @@ SoundFile SoundFile::createForWriting(int descriptor, const std::string& name, i
     info.channels = channels;
     info.samplerate = sampleRate;
     if (!sf_format_check(&info))
-        throw HostError(Problem::usage, "the output format cannot hold this audio: " + name);
+        throw ToolError(ExitCode::usage, "the output format cannot hold this audio: " + name);
     SNDFILE* file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
     if (!file)
-        throw HostError(Problem::audioFile,
+        throw ToolError(ExitCode::audioFile,
                         "cannot write audio file " + name + ": " + sf_strerror(nullptr));
     // Integer encodings cannot hold the effect's peaks above full scale: clip them rather
     // than let them wrap around (some encoders reject such samples outright).
@@ -79,7 +77,7 @@ std::int64_t SoundFile::read(float* interleaved, std::int64_t frames)
         {
             const sf_count_t count = sf_readf_float(file_, buffer_.data(), bufferFrames);
             if (count < 0 || (count < bufferFrames && sf_error(file_) != SF_ERR_NO_ERROR))
-                throw HostError(Problem::audioFile,
+                throw ToolError(ExitCode::audioFile,
                                 "audio file " + name_ + " is corrupt: " + sf_strerror(file_));
             bufferedFrames_ = count;
             bufferPosition_ = 0;
@@ -116,7 +114,7 @@ void SoundFile::flush()
 {
     if (bufferedFrames_ > 0 &&
         sf_writef_float(file_, buffer_.data(), bufferedFrames_) != bufferedFrames_)
-        throw HostError(Problem::audioFile,
+        throw ToolError(ExitCode::audioFile,
                         "cannot write audio file " + name_ + ": " + sf_strerror(file_));
     bufferedFrames_ = 0;
 }
@@ -127,7 +125,7 @@ void SoundFile::close()
     SNDFILE* file = std::exchange(file_, nullptr);
     sf_write_sync(file);
     if (sf_close(file) != 0)
-        throw HostError(Problem::audioFile, "cannot finish audio file " + name_);
+        throw ToolError(ExitCode::audioFile, "cannot finish audio file " + name_);
 }
 
 } // namespace sweepfilter::tool

@@ -15,7 +15,7 @@ namespace sweepfilter::tool
 class SoundFile
 {
 public:
-    // Opens an existing file for reading. Throws HostError(Problem::audioFile) when it is
+    // Opens an existing file for reading. Throws ToolError(ExitCode::audioFile) when it is
     // missing, unreadable, corrupt or in a format libsndfile does not read.
     static SoundFile openForReading(const std::string& path);
     // Creates a file for writing on an open descriptor (which the file then owns).
