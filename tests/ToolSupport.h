@@ -68,18 +68,27 @@ inline std::string readText(const std::string& path)
     return text.str();
 }
 
-// Runs the built command-line tool and captures what it printed.
-inline ToolResult runTool(const std::vector<std::string>& arguments)
+// Runs a command (its arguments quoted for the shell) and captures what it printed.
+inline ToolResult runCommand(const std::vector<std::string>& arguments)
 {
     TestFolder capture;
-    std::string command = SWEEPFILTER_TOOL_PATH;
+    std::string command;
     for (const auto& argument : arguments)
-        command += " " + quoted(argument);
+        command += (command.empty() ? "" : " ") + quoted(argument);
     command += " >" + quoted(capture / "out") + " 2>" + quoted(capture / "err") + " </dev/null";
     const int status = std::system(command.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(capture / "out"),
             readText(capture / "err")};
 }
+
+#ifdef SWEEPFILTER_TOOL_PATH
+// Runs the built command-line tool.
+inline ToolResult runTool(std::vector<std::string> arguments)
+{
+    arguments.insert(arguments.begin(), SWEEPFILTER_TOOL_PATH);
+    return runCommand(arguments);
+}
+#endif
 
 struct Audio
 {
