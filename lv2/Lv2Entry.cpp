@@ -45,8 +45,8 @@ const void* extensionData(const char*)
     return nullptr;
 }
 
-constexpr LV2_Descriptor descriptor = {SWEEPFILTER_LV2_URI, instantiate, connectPort, activate,
-                                       run,                 nullptr,     cleanup,     extensionData};
+constexpr LV2_Descriptor descriptor = {
+    SWEEPFILTER_LV2_URI, instantiate, connectPort, activate, run, nullptr, cleanup, extensionData};
 
 } // namespace
 

@@ -13,14 +13,14 @@ namespace sweepfilter::lv2
 
 enum class ControlPort : std::int32_t
 {
-    cutoffHz,       // 104.40182 .. 20000.078, logarithmic
-    qFactor,        // the resonance the effect shows: 0 .. 0.99
-    algorithm,      // 0 soft, 1 hard
-    modRangeHz,     // 0 off, or 100 .. 5000
-    tempoBpm,       // 60 .. 200
-    resolution,     // notes per sweep cycle: 1..8, 16, 32, 48, 64, 96
-    sendPercent,    // 0 .. 100
-    delaySamples,   // 0 .. 199, whole samples
+    cutoffHz,     // 104.40182 .. 20000.078, logarithmic
+    qFactor,      // the resonance the effect shows: 0 .. 0.99
+    algorithm,    // 0 soft, 1 hard
+    modRangeHz,   // 0 off, or 100 .. 5000
+    tempoBpm,     // 60 .. 200
+    resolution,   // notes per sweep cycle: 1..8, 16, 32, 48, 64, 96
+    sendPercent,  // 0 .. 100
+    delaySamples, // 0 .. 199, whole samples
 };
 
 inline constexpr int controlPortCount = 8;

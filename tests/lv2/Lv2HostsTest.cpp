@@ -19,10 +19,10 @@ namespace
 
 constexpr const char* uri = "urn:sweepfilter:lv2";
 const std::string bundle = SWEEPFILTER_LV2_BUNDLE;
-const char* const symbols[] = {"cutoff", "q_factor", "algorithm", "mod_range",
-                               "tempo", "resolution", "send_flanger", "flanger_delay"};
-const char* const names[] = {"cutoff", "q factor", "algorithm", "mod range",
-                             "tempo", "resolution", "send flanger", "flanger delay"};
+const char* const symbols[] = {"cutoff", "q_factor",   "algorithm",    "mod_range",
+                               "tempo",  "resolution", "send_flanger", "flanger_delay"};
+const char* const names[] = {"cutoff", "q factor",   "algorithm",    "mod range",
+                             "tempo",  "resolution", "send flanger", "flanger delay"};
 
 // Runs an LV2 host with the bundle's folder as its LV2 path.
 ToolResult runHost(std::vector<std::string> arguments)
@@ -52,10 +52,10 @@ TEST(Lv2Bundle, HostsListThePluginWithItsPortsUnitsAndPresets)
     const std::string info = runHost({"lv2info", uri}).output;
     for (const char* symbol : symbols)
         EXPECT_NE(info.find(std::string("Symbol:      ") + symbol), std::string::npos) << symbol;
-    for (const char* expected : {"Default:     20000.000000", "Maximum:     96.000000",
-                                 "port-props#logarithmic", "lv2core#enumeration", "hardRTCapable",
-                                 "Defaults", "Soft sweep around 2 kHz", "Hard resonant sweep",
-                                 "Hard filter at 1 kHz, strong resonance", "Flanger send"})
+    for (const char* expected :
+         {"Default:     20000.000000", "Maximum:     96.000000", "port-props#logarithmic",
+          "lv2core#enumeration", "hardRTCapable", "Defaults", "Soft sweep around 2 kHz",
+          "Hard resonant sweep", "Hard filter at 1 kHz, strong resonance", "Flanger send"})
         EXPECT_NE(info.find(expected), std::string::npos) << expected;
     // This lv2info does not print units; the parsed description holds them.
     const std::string triples =
@@ -65,12 +65,24 @@ TEST(Lv2Bundle, HostsListThePluginWithItsPortsUnitsAndPresets)
         EXPECT_NE(triples.find(unit), std::string::npos) << unit;
 }
 
+// Installing puts the bundle into the prefix's lib/lv2, where hosts find it.
+TEST(Lv2Bundle, InstallingPutsItWhereHostsLook)
+{
+    TestFolder prefix;
+    const ToolResult install = runCommand(
+        {SWEEPFILTER_CMAKE, "--install", SWEEPFILTER_BUILD_FOLDER, "--prefix", prefix / ""});
+    ASSERT_EQ(install.exitCode, 0) << install.output << install.errors;
+    const ToolResult list = runCommand({"env", "LV2_PATH=" + (prefix / "lib/lv2"), "lv2ls"});
+    EXPECT_NE(list.output.find(uri), std::string::npos) << list.output << list.errors;
+}
+
 TEST(Lv2Bundle, TheLibraryExportsOnlyItsDescriptor)
 {
     const ToolResult symbolsOut =
         runCommand({"nm", "-D", "--defined-only", bundle + "/sweepfilter.so"});
     ASSERT_EQ(symbolsOut.exitCode, 0);
-    EXPECT_NE(symbolsOut.output.find(" T lv2_descriptor\n"), std::string::npos) << symbolsOut.output;
+    EXPECT_NE(symbolsOut.output.find(" T lv2_descriptor\n"), std::string::npos)
+        << symbolsOut.output;
     EXPECT_EQ(symbolsOut.output.find('\n'), symbolsOut.output.rfind('\n')) << symbolsOut.output;
 }
 
@@ -81,7 +93,8 @@ struct Setting
 };
 
 // The command-line tool's render with the 0..1 values the adapter's conversion gives.
-std::string referenceRender(const TestFolder& folder, const std::string& input, const Setting& setting)
+std::string referenceRender(const TestFolder& folder, const std::string& input,
+                            const Setting& setting)
 {
     const std::string output = folder / (std::string("reference-") + setting.what + ".wav");
     std::vector<std::string> arguments = {"render", input, output, "-q"};
@@ -103,7 +116,8 @@ std::string referenceRender(const TestFolder& folder, const std::string& input, 
     return output;
 }
 
-void expectSameSamples(const std::string& actual, const std::string& expected, const std::string& what)
+void expectSameSamples(const std::string& actual, const std::string& expected,
+                       const std::string& what)
 {
     const Audio a = readAudio(actual), b = readAudio(expected);
     ASSERT_EQ(a.channels, 2) << what;
@@ -136,7 +150,8 @@ TEST(Lv2Bundle, ThirdPartyHostsRenderTheSameBitsAsTheTool)
         {"defaults", {}},
         {"soft-sweep", {{0, 2000.0f}, {1, 0.85f}, {3, 1080.0f}, {4, 150.0f}, {5, 2.0f}}},
         {"hard", {{0, 996.3f}, {1, 0.891f}, {2, 1.0f}}},
-        {"hard-sweep-send", {{0, 2538.86f}, {2, 1.0f}, {3, 2060.0f}, {5, 1.0f}, {6, 70.0f}, {7, 10.0f}}},
+        {"hard-sweep-send",
+         {{0, 2538.86f}, {2, 1.0f}, {3, 2060.0f}, {5, 1.0f}, {6, 70.0f}, {7, 10.0f}}},
     };
     for (const Setting& setting : settings)
     {

@@ -57,8 +57,8 @@ struct Instance
     std::vector<float> inLeft, inRight, outLeft, outRight;
 
     Instance(const LV2_Descriptor* d, double rate, std::size_t frames)
-        : descriptor(d), handle(d->instantiate(d, rate, "", nullptr)),
-          inLeft(chord(frames)), inRight(noise(frames, 7)), outLeft(frames), outRight(frames)
+        : descriptor(d), handle(d->instantiate(d, rate, "", nullptr)), inLeft(chord(frames)),
+          inRight(noise(frames, 7)), outLeft(frames), outRight(frames)
     {
         if (!handle)
             return;
@@ -132,7 +132,8 @@ TEST(Lv2Instance, EveryRateGivesTheSameOutput)
 TEST(Lv2Instance, UnchangedPortsAreNotAppliedAgain)
 {
     BundleLibrary library;
-    Instance whole(library.descriptor(0), 44100.0, 20000), pieces(library.descriptor(0), 44100.0, 20000);
+    Instance whole(library.descriptor(0), 44100.0, 20000),
+        pieces(library.descriptor(0), 44100.0, 20000);
     for (Instance* instance : {&whole, &pieces})
         instance->controls = {2000.0f, 0.9f, 1.0f, 1200.0f, 200.0f, 1.0f, 30.0f, 25.0f};
     whole.runInBlocks(20000);
@@ -159,7 +160,8 @@ TEST(Lv2Instance, UnchangedPortsAreNotAppliedAgain)
 TEST(Lv2Instance, InPlaceBuffersGiveTheSameOutput)
 {
     BundleLibrary library;
-    Instance separate(library.descriptor(0), 44100.0, 8192), inPlace(library.descriptor(0), 44100.0, 8192);
+    Instance separate(library.descriptor(0), 44100.0, 8192),
+        inPlace(library.descriptor(0), 44100.0, 8192);
     for (Instance* instance : {&separate, &inPlace})
         instance->controls = {3000.0f, 0.8f, 0.0f, 900.0f, 140.0f, 2.0f, 50.0f, 12.0f};
     separate.runInBlocks(256);

@@ -46,12 +46,12 @@ TEST(PortConversion, ValuesOutsideTheRangeAreLimited)
         ControlPort port;
         float value, expected;
     } cases[] = {
-        {ControlPort::cutoffHz, -5.0f, 0.0f},      {ControlPort::cutoffHz, 1.0e9f, 1.0f},
-        {ControlPort::qFactor, -1.0f, 0.0f},       {ControlPort::qFactor, inf, 1.0f},
-        {ControlPort::algorithm, -3.0f, 0.0f},     {ControlPort::algorithm, 7.0f, 1.0f},
-        {ControlPort::modRangeHz, -100.0f, 0.0f},  {ControlPort::modRangeHz, 9000.0f, 1.0f},
-        {ControlPort::tempoBpm, 0.0f, 0.0f},       {ControlPort::tempoBpm, 500.0f, 1.0f},
-        {ControlPort::sendPercent, -inf, 0.0f},    {ControlPort::sendPercent, 250.0f, 1.0f},
+        {ControlPort::cutoffHz, -5.0f, 0.0f},        {ControlPort::cutoffHz, 1.0e9f, 1.0f},
+        {ControlPort::qFactor, -1.0f, 0.0f},         {ControlPort::qFactor, inf, 1.0f},
+        {ControlPort::algorithm, -3.0f, 0.0f},       {ControlPort::algorithm, 7.0f, 1.0f},
+        {ControlPort::modRangeHz, -100.0f, 0.0f},    {ControlPort::modRangeHz, 9000.0f, 1.0f},
+        {ControlPort::tempoBpm, 0.0f, 0.0f},         {ControlPort::tempoBpm, 500.0f, 1.0f},
+        {ControlPort::sendPercent, -inf, 0.0f},      {ControlPort::sendPercent, 250.0f, 1.0f},
         {ControlPort::delaySamples, -2.0f, 0.0025f}, {ControlPort::delaySamples, 1000.0f, 0.9975f},
     };
     for (const auto& c : cases)
@@ -79,11 +79,12 @@ TEST(PortConversion, TheEffectsMappingGivesThePortValueBack)
         EXPECT_NEAR(mapping::sweepRangeHz(converted(ControlPort::modRangeHz, hz)), hz, 1e-2);
     for (float bpm : {60.0f, 90.0f, 200.0f})
         EXPECT_NEAR(mapping::tempoBpm(converted(ControlPort::tempoBpm, bpm)), bpm, 1e-4);
-    for (float notes : {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 16.0f, 32.0f, 48.0f,
-                        64.0f, 96.0f})
+    for (float notes :
+         {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f, 8.0f, 16.0f, 32.0f, 48.0f, 64.0f, 96.0f})
     {
         std::uint32_t resolution = 0;
-        ASSERT_TRUE(mapping::resolutionNotes(converted(ControlPort::resolution, notes), resolution));
+        ASSERT_TRUE(
+            mapping::resolutionNotes(converted(ControlPort::resolution, notes), resolution));
         EXPECT_EQ(resolution, static_cast<std::uint32_t>(notes));
     }
     for (float percent : {0.0f, 35.0f, 100.0f})
