@@ -17,15 +17,19 @@ EffectRecord* createFilterEffect(HostCallback hostCallback) noexcept
         static_cast<std::int32_t>(hostCallback(nullptr, hostopcode::version, 0, 0, nullptr, 0.0f));
     if (version == 0)
         return nullptr; // the host refuses: nothing is created
+    FilterEffect* effect = newFilterEffect(hostCallback);
+    return effect ? effect->getEffectRecord() : nullptr;
+}
+
+FilterEffect* newFilterEffect(HostCallback hostCallback) noexcept
+{
     auto* effect = new (std::nothrow) FilterEffect(hostCallback);
-    if (!effect)
-        return nullptr;
-    if (isOutOfMemory())
+    if (effect && isOutOfMemory())
     {
         effect->destroy();
         return nullptr;
     }
-    return effect->getEffectRecord();
+    return effect;
 }
 
 } // namespace sweepfilter

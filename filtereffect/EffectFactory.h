@@ -10,4 +10,10 @@ namespace sweepfilter
 // version 0, memory runs out, or an earlier construction already ran out of memory.
 EffectRecord* createFilterEffect(HostCallback hostCallback) noexcept;
 
+class FilterEffect;
+
+// A new FilterEffect, or null when memory runs out (now or in an earlier construction). The
+// caller ends it with destroy().
+FilterEffect* newFilterEffect(HostCallback hostCallback) noexcept;
+
 } // namespace sweepfilter

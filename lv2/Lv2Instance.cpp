@@ -5,21 +5,16 @@
 #include <new>
 
 #include "FilterEffect.h"
-#include "OutOfMemoryFlag.h"
+#include "EffectFactory.h"
 
 namespace sweepfilter::lv2
 {
 
 Lv2Instance* Lv2Instance::create() noexcept
 {
-    auto* effect = new (std::nothrow) FilterEffect(nullptr);
+    FilterEffect* effect = newFilterEffect(nullptr);
     if (!effect)
         return nullptr;
-    if (isOutOfMemory())
-    {
-        effect->destroy();
-        return nullptr;
-    }
     auto* instance = new (std::nothrow) Lv2Instance(effect);
     if (!instance)
         effect->destroy();

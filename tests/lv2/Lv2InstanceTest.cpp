@@ -80,14 +80,22 @@ struct Instance
         }
     }
 
-    // Runs the whole signal in blocks of `block` frames, moving the audio ports along.
-    void runInBlocks(std::size_t block)
+    // Runs the whole signal in blocks of `block` frames, moving the audio ports along. In
+    // place, the outputs start as copies of the inputs and serve as both.
+    void runInBlocks(std::size_t block, bool inPlace = false)
     {
+        if (inPlace)
+        {
+            outLeft = inLeft;
+            outRight = inRight;
+        }
+        float* left = inPlace ? outLeft.data() : inLeft.data();
+        float* right = inPlace ? outRight.data() : inRight.data();
         for (std::size_t done = 0; done < inLeft.size(); done += block)
         {
             const std::size_t frames = std::min(block, inLeft.size() - done);
-            descriptor->connect_port(handle, 0, inLeft.data() + done);
-            descriptor->connect_port(handle, 1, inRight.data() + done);
+            descriptor->connect_port(handle, 0, left + done);
+            descriptor->connect_port(handle, 1, right + done);
             descriptor->connect_port(handle, 2, outLeft.data() + done);
             descriptor->connect_port(handle, 3, outRight.data() + done);
             descriptor->run(handle, static_cast<std::uint32_t>(frames));
@@ -165,17 +173,7 @@ TEST(Lv2Instance, InPlaceBuffersGiveTheSameOutput)
     for (Instance* instance : {&separate, &inPlace})
         instance->controls = {3000.0f, 0.8f, 0.0f, 900.0f, 140.0f, 2.0f, 50.0f, 12.0f};
     separate.runInBlocks(256);
-    inPlace.outLeft = inPlace.inLeft;
-    inPlace.outRight = inPlace.inRight;
-    const LV2_Descriptor* d = inPlace.descriptor;
-    for (std::size_t done = 0; done < 8192; done += 256)
-    {
-        d->connect_port(inPlace.handle, 0, inPlace.outLeft.data() + done);
-        d->connect_port(inPlace.handle, 1, inPlace.outRight.data() + done);
-        d->connect_port(inPlace.handle, 2, inPlace.outLeft.data() + done);
-        d->connect_port(inPlace.handle, 3, inPlace.outRight.data() + done);
-        d->run(inPlace.handle, 256);
-    }
+    inPlace.runInBlocks(256, true);
     EXPECT_TRUE(sameBits(inPlace.outLeft, separate.outLeft));
     EXPECT_TRUE(sameBits(inPlace.outRight, separate.outRight));
 }
