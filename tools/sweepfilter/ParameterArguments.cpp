@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 #include "ToolError.h"
 
@@ -38,7 +39,12 @@ void requireParameter(const std::string& parameter, const std::string& argument)
 
 std::int64_t ParameterChange::frame(double sampleRate) const
 {
-    return static_cast<std::int64_t>(std::llround(timeInSamples ? time : time * sampleRate));
+    // Times beyond any frame number (1e15 s, a 20-digit sample count) become the largest
+    // one, which every render reports as beyond its end; no conversion goes out of range.
+    const double frames = std::round(timeInSamples ? time : time * sampleRate);
+    if (!(frames < 9.0e18))
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(frames);
 }
 
 ParameterSetting parseSetting(const std::string& argument)

@@ -129,6 +129,10 @@ void installInterruptHandlers()
 
 void render(const RenderOptions& options)
 {
+    // A NaN passes a range check; it would make the render empty.
+    if (!(options.tailSeconds >= 0.0 && options.tailSeconds <= 3600.0))
+        throw ToolError(ExitCode::usage, "--tail takes seconds from 0 to 3600, not " +
+                                             std::to_string(options.tailSeconds));
     if (samePath(options.input, options.output))
         throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
     SoundFile input = SoundFile::openForReading(options.input);
