@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+
 #include <nlohmann/json.hpp>
 
 #include "PluginHost.h"
@@ -50,6 +53,20 @@ TEST(InfoCommand, TextShowsTheSameFacts)
           "\" Flanger Delay \""})
         EXPECT_NE(result.output.find(expected), std::string::npos) << expected << "\n"
                                                                    << result.output;
+}
+
+// A bare --plugin name is the file in the current folder, even where the system has a library
+// of that name: here a copy of the plug-in called libz.so.1.
+TEST(InfoCommand, ABarePluginNameIsTheFileInTheCurrentFolder)
+{
+    TestFolder folder;
+    std::filesystem::copy_file(SWEEPFILTER_PLUGIN_PATH, folder / "libz.so.1");
+    const std::string command = "cd " + quoted(folder / "") + " && " +
+                                quoted(SWEEPFILTER_TOOL_PATH) + " info --plugin libz.so.1 >" +
+                                quoted(folder / "out") + " 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << readText(folder / "out");
+    EXPECT_NE(readText(folder / "out").find("unique id   ZF17"), std::string::npos)
+        << readText(folder / "out");
 }
 
 } // namespace

@@ -70,7 +70,9 @@ PluginLibrary::PluginLibrary(const std::string& path) : path_(path)
 {
     if (!std::filesystem::exists(path))
         throw PluginError("plug-in library not found: " + path);
-    handle_ = openLibrary(path);
+    // The file that was checked, never a namesake the loader would find on its search path
+    // (a bare name like libz.so.1 would otherwise load the system's library).
+    handle_ = openLibrary(std::filesystem::absolute(path).string());
     if (!handle_)
         throw PluginError("cannot load plug-in library " + path + ": " + lastLoadError());
     main_ = reinterpret_cast<EffectRecord* (*)(HostCallback)>(findSymbol(handle_, "main"));

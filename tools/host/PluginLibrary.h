@@ -12,7 +12,8 @@ namespace sweepfilter::host
 class PluginLibrary
 {
 public:
-    // Throws PluginError when the file does not load or has no `main`.
+    // Loads the file `path` names (a bare name is a file in the current folder). Throws
+    // PluginError when the file does not load or has no `main`.
     explicit PluginLibrary(const std::string& path);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
