@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -83,31 +82,34 @@ std::vector<float> makeDemoSignal()
 
 void writeSignal(const std::filesystem::path& path, const std::vector<float>& frames)
 {
-    OutputFile file(path);
-    SoundFile sound = SoundFile::createForWriting(file.releaseDescriptor(), path.string(),
-                                                  SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, sampleRate);
+    OutputFile file(path.string());
+    SoundFile sound =
+        SoundFile::createForWriting(file, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, sampleRate);
     sound.write(frames.data(), static_cast<std::int64_t>(frames.size() / 2));
     sound.close();
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text)
+{
+    OutputFile file(path.string());
+    file.writeAll(text.data(), text.size());
     file.commit();
 }
 
-} // namespace
-
-void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity verbosity)
+// The demo's steps, each writing some of the files; interrupted, the message names what was
+// finished and stays.
+void runSteps(const std::filesystem::path& base, const std::string& pluginPath,
+              Verbosity verbosity, std::string& listing, std::vector<std::string>& written)
 {
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    if (error)
-        throw ToolError(ExitCode::audioFile,
-                        "cannot create the folder " + folder + ": " + error.message());
-    const std::filesystem::path base(folder);
     const auto inputPath = base / "00-input.wav";
     writeSignal(inputPath, makeDemoSignal());
+    written.push_back("00-input.wav");
     writeSpectrogram(inputPath.string(), (base / "00-input-spectrogram.png").string(),
                      ChannelChoice::mid);
+    written.push_back("00-input-spectrogram.png");
 
-    std::string listing = "00-input.wav: the dry test signal: 3 s of a band-limited sawtooth "
-                          "chord (A minor), then 2 s of white noise; 44.1 kHz float stereo\n";
+    listing = "00-input.wav: the dry test signal: 3 s of a band-limited sawtooth "
+              "chord (A minor), then 2 s of white noise; 44.1 kHz float stereo\n";
     for (const auto& demo : demoRenders)
     {
         RenderOptions options;
@@ -119,6 +121,7 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
         options.tailSeconds = 0.5;
         options.verbosity = verbosity;
         render(options);
+        written.push_back(demo.file);
         // Pictures: the static response of the setting (the sweep held still at its centre),
         // and the spectrogram of the render.
         const std::string stem = std::filesystem::path(demo.file).stem().string();
@@ -130,12 +133,43 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
                 response.settings.push_back(setting);
         response.picture = (base / (stem + "-response.png")).string();
         writeResponse(response);
+        written.push_back(stem + "-response.png");
         writeSpectrogram(options.output, (base / (stem + "-spectrogram.png")).string(),
                          ChannelChoice::mid);
+        written.push_back(stem + "-spectrogram.png");
         listing += std::string(demo.file) + ": " + demo.description + "\n    pictures: " + stem +
                    "-response.png (its filter's response), " + stem + "-spectrogram.png\n";
     }
-    std::ofstream(base / "listing.txt") << listing;
+    writeText(base / "listing.txt", listing);
+}
+
+} // namespace
+
+void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity verbosity)
+{
+    if (folder.empty())
+        throw ToolError(ExitCode::usage, "the demo's folder is empty");
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error || !std::filesystem::is_directory(folder, error))
+        throw ToolError(ExitCode::audioFile, "cannot create the folder " + folder + ": " +
+                                                 (error ? error.message() : "a file is in the way"));
+    std::string listing;
+    std::vector<std::string> written;
+    try
+    {
+        runSteps(folder, pluginPath, verbosity, listing, written);
+    }
+    catch (const ToolError& failure)
+    {
+        if (written.empty())
+            throw;
+        std::string names;
+        for (const auto& name : written)
+            names += " " + name;
+        throw ToolError(failure.code(), std::string(failure.what()) + "; finished before it, in " +
+                                            folder + ":" + names);
+    }
     std::printf("Wrote to %s:\n%s", folder.c_str(), listing.c_str());
 }
 

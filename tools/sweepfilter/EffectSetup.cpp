@@ -36,7 +36,6 @@ resolveSettings(host::HostedEffect& effect, const std::vector<ParameterSetting>&
 
 void startSession(host::HostedEffect& effect, const SessionStart& start)
 {
-    effect.open();
     effect.setSampleRate(static_cast<float>(start.sampleRate));
     effect.setBlockSize(start.blockFrames);
     if (start.program)

@@ -32,8 +32,8 @@ struct SessionStart
     std::vector<std::pair<std::int32_t, float>> settings; // resolved, applied in order
 };
 
-// Opens the effect and prepares it as a host does: sample rate, block size, program,
-// settings, then resume.
+// Prepares the opened effect as a host does: sample rate, block size, program, settings, then
+// resume.
 void startSession(host::HostedEffect& effect, const SessionStart& start);
 
 } // namespace sweepfilter::tool

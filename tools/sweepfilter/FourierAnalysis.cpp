@@ -19,6 +19,8 @@ double decibels(double magnitude)
     return magnitude > 0.0 ? 20.0 * std::log10(magnitude) : silenceDecibels;
 }
 
+} // namespace
+
 // An FFTW real-to-complex plan with its buffers, released together.
 class RealTransform
 {
@@ -55,8 +57,6 @@ private:
     fftw_plan plan_;
 };
 
-} // namespace
-
 std::vector<double> magnitudeDecibels(const std::vector<double>& signal)
 {
     RealTransform transform(signal.size());
@@ -67,31 +67,30 @@ std::vector<double> magnitudeDecibels(const std::vector<double>& signal)
     return result;
 }
 
-Spectrogram shortTimeSpectrum(const std::vector<float>& signal, double sampleRate,
-                              std::size_t window, std::size_t hop)
+ShortTimeSpectrum::ShortTimeSpectrum(std::size_t window)
+    : transform_(std::make_unique<RealTransform>(window)), hann_(window)
 {
-    Spectrogram spectrogram{window, hop, sampleRate, {}};
-    RealTransform transform(window);
-    std::vector<double> hann(window);
     double windowSum = 0.0;
     for (std::size_t i = 0; i < window; ++i)
     {
-        hann[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
-                                       static_cast<double>(window));
-        windowSum += hann[i];
+        hann_[i] = 0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(i) /
+                                        static_cast<double>(window));
+        windowSum += hann_[i];
     }
     // A full-scale sine peaks at amplitude * windowSum / 2 in its bin: call that 0 dB.
-    const double fullScale = windowSum / 2.0;
-    for (std::size_t start = 0; start < signal.size(); start += hop)
-    {
-        for (std::size_t i = 0; i < window; ++i)
-            transform.input()[i] = start + i < signal.size() ? signal[start + i] * hann[i] : 0.0;
-        std::vector<double> row = transform.magnitudes();
-        for (double& value : row)
-            value = decibels(value / fullScale);
-        spectrogram.frames.push_back(std::move(row));
-    }
-    return spectrogram;
+    fullScale_ = windowSum / 2.0;
+}
+
+ShortTimeSpectrum::~ShortTimeSpectrum() = default;
+
+std::vector<double> ShortTimeSpectrum::frameDecibels(const std::vector<float>& samples)
+{
+    for (std::size_t i = 0; i < hann_.size(); ++i)
+        transform_->input()[i] = i < samples.size() ? samples[i] * hann_[i] : 0.0;
+    std::vector<double> row = transform_->magnitudes();
+    for (double& value : row)
+        value = decibels(value / fullScale_);
+    return row;
 }
 
 } // namespace sweepfilter::tool

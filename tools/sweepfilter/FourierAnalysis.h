@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <vector>
 
 namespace sweepfilter::tool
@@ -10,16 +11,25 @@ namespace sweepfilter::tool
 // bins 0 .. size/2 (FFTW). Zero magnitudes come out as -400 dB rather than minus infinity.
 std::vector<double> magnitudeDecibels(const std::vector<double>& signal);
 
-// Short-time transforms with a Hann window: one row of window/2 + 1 decibel values per hop,
-// relative to a full-scale sine (0 dB). Frames past the end are zero-padded.
-struct Spectrogram
+// Short-time transforms with a Hann window: window/2 + 1 decibel values per frame, relative to
+// a full-scale sine (0 dB). The caller hands in each frame's samples, so a long file can be
+// streamed through it.
+class ShortTimeSpectrum
 {
-    std::size_t window = 0;
-    std::size_t hop = 0;
-    double sampleRate = 0.0;
-    std::vector<std::vector<double>> frames;
+public:
+    explicit ShortTimeSpectrum(std::size_t window);
+    ~ShortTimeSpectrum();
+    ShortTimeSpectrum(const ShortTimeSpectrum&) = delete;
+    ShortTimeSpectrum& operator=(const ShortTimeSpectrum&) = delete;
+
+    std::size_t window() const { return hann_.size(); }
+    // `samples` holds the frame's first samples; the rest of the window counts as zero.
+    std::vector<double> frameDecibels(const std::vector<float>& samples);
+
+private:
+    std::unique_ptr<class RealTransform> transform_;
+    std::vector<double> hann_;
+    double fullScale_ = 0.0;
 };
-Spectrogram shortTimeSpectrum(const std::vector<float>& signal, double sampleRate,
-                              std::size_t window, std::size_t hop);
 
 } // namespace sweepfilter::tool

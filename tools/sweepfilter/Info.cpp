@@ -45,7 +45,9 @@ void printInfo(const std::string& pluginPath, bool json)
 {
     PluginLibrary library(pluginPath);
     HostedEffect effect(library);
-    const EffectRecord& record = effect.record();
+    // A host opens an effect before it asks anything; some plug-ins set up their texts then.
+    effect.open();
+    const EffectRecord record = effect.record();
 
     // Program names are read one program at a time; the current program is restored after.
     const std::int32_t current = effect.program();
@@ -60,6 +62,7 @@ void printInfo(const std::string& pluginPath, bool json)
     for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
         parameters.push_back({effect.parameterName(i), effect.parameterLabel(i),
                               effect.parameterDisplay(i), effect.getParameter(i)});
+    effect.close();
 
     if (json)
     {
@@ -80,7 +83,8 @@ void printInfo(const std::string& pluginPath, bool json)
                                          {"label", parameters[i].label},
                                          {"display", parameters[i].display},
                                          {"value", parameters[i].value}});
-        std::cout << out.dump(2) << '\n';
+        // A plug-in's texts are bytes: what is not UTF-8 shows as U+FFFD.
+        std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << '\n';
         return;
     }
 

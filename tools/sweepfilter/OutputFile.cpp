@@ -1,5 +1,6 @@
 #include "OutputFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <utility>
 
+#include "Interruption.h"
 #include "ToolError.h"
 
 namespace sweepfilter::tool
@@ -21,7 +23,7 @@ constexpr int maxPending = 8;
 char pendingPaths[maxPending][4096];
 std::atomic<bool> pendingUsed[maxPending];
 
-int registerPending(const std::string& path)
+void registerPending(const std::string& path)
 {
     for (int slot = 0; slot < maxPending; ++slot)
     {
@@ -30,10 +32,9 @@ int registerPending(const std::string& path)
             pendingUsed[slot].compare_exchange_strong(expected, true))
         {
             std::memcpy(pendingPaths[slot], path.c_str(), path.size() + 1);
-            return slot;
+            return;
         }
     }
-    return -1;
 }
 
 void unregisterPending(const std::string& path)
@@ -42,54 +43,185 @@ void unregisterPending(const std::string& path)
         if (pendingUsed[slot] && path == pendingPaths[slot])
             pendingUsed[slot] = false;
 }
+
+enum class TargetKind
+{
+    standardOutput,
+    newFile,
+    regularFile,
+    other // a device, a FIFO, a socket
+};
+
+TargetKind checkedTarget(const std::string& path)
+{
+    if (path.empty())
+        throw ToolError(ExitCode::usage, "the output path is empty");
+    if (path == "-")
+        return TargetKind::standardOutput;
+    struct stat status
+    {
+    };
+    if (stat(path.c_str(), &status) == 0)
+    {
+        if (S_ISDIR(status.st_mode))
+            throw ToolError(ExitCode::usage,
+                            "the output " + path + " is a folder; name a file in it");
+        return S_ISREG(status.st_mode) ? TargetKind::regularFile : TargetKind::other;
+    }
+    if (path.back() == '/')
+        throw ToolError(ExitCode::usage, "the output " + path + " names a folder, not a file");
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder.empty() ? "." : folder, error))
+        throw ToolError(ExitCode::usage, "the output's folder does not exist: " + folder.string());
+    return TargetKind::newFile;
+}
+
 } // namespace
 
-OutputFile::OutputFile(const std::filesystem::path& finalPath) : finalPath_(finalPath)
+void OutputFile::checkPath(const std::string& path)
 {
-    const auto folder =
-        finalPath.has_parent_path() ? finalPath.parent_path() : std::filesystem::path(".");
+    checkedTarget(path);
+}
+
+OutputFile::OutputFile(const std::string& path) : name_(path)
+{
+    const TargetKind kind = checkedTarget(path);
+    if (kind == TargetKind::standardOutput)
+    {
+        descriptor_ = STDOUT_FILENO;
+        ownsDescriptor_ = false;
+        seekable_ = false; // a seekable standard output may sit at any offset: stream it
+        name_ = "standard output";
+        return;
+    }
+    if (kind == TargetKind::other)
+    {
+        do
+            descriptor_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+        while (descriptor_ < 0 && errno == EINTR && !receivedSignal());
+        throwIfInterrupted();
+        if (descriptor_ < 0)
+            fail("cannot open", errno);
+        seekable_ = lseek(descriptor_, 0, SEEK_CUR) >= 0;
+        return;
+    }
+
+    // A link to a regular file: replace the file it points to, and keep the link.
     std::error_code error;
-    if (!std::filesystem::is_directory(folder, error))
-        throw ToolError(ExitCode::audioFile, "output folder does not exist: " + folder.string());
-    std::string pattern = (folder / ("." + finalPath.filename().string() + ".XXXXXX")).string();
-    descriptor_ = mkstemp(pattern.data());
+    finalPath_ = kind == TargetKind::regularFile ? std::filesystem::canonical(path, error)
+                                                 : std::filesystem::path(path);
+    if (error)
+        finalPath_ = path;
+    const auto folder = finalPath_.has_parent_path() ? finalPath_.parent_path() : ".";
+    std::string pattern = (folder / ".sweepfilter-XXXXXX").string();
+    descriptor_ = mkostemp(pattern.data(), O_CLOEXEC);
     if (descriptor_ < 0)
         throw ToolError(ExitCode::audioFile,
                         "cannot create a file in " + folder.string() + ": " + std::strerror(errno));
     temporaryPath_ = pattern;
     registerPending(pattern);
-    // mkstemp makes the file private; give it the permissions a new file normally gets.
-    const mode_t mask = umask(0);
-    umask(mask);
-    fchmod(descriptor_, 0666 & ~mask);
+    seekable_ = true;
+
+    // mkstemp makes the file private: give it the existing file's mode (and owner, where
+    // allowed), or what a new file normally gets.
+    struct stat existing
+    {
+    };
+    if (kind == TargetKind::regularFile && stat(finalPath_.c_str(), &existing) == 0)
+    {
+        if (fchown(descriptor_, existing.st_uid, existing.st_gid) != 0)
+        {
+            // Not allowed for another user's file: the new file is ours, as with any write.
+        }
+        fchmod(descriptor_, existing.st_mode & 07777);
+    }
+    else
+    {
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(descriptor_, 0666 & ~mask);
+    }
 }
 
 OutputFile::~OutputFile()
 {
-    if (descriptor_ >= 0)
+    if (descriptor_ >= 0 && ownsDescriptor_)
         ::close(descriptor_);
-    if (!committed_)
+    if (!committed_ && !temporaryPath_.empty())
     {
-        std::error_code ignored;
-        std::filesystem::remove(temporaryPath_, ignored);
+        ::unlink(temporaryPath_.c_str());
         unregisterPending(temporaryPath_.string());
     }
 }
 
-int OutputFile::releaseDescriptor()
+bool OutputFile::writeAll(const void* data, std::size_t size) noexcept
 {
-    return std::exchange(descriptor_, -1);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    while (size > 0 && writeError_ == 0)
+    {
+        const ssize_t written = ::write(descriptor_, bytes, size);
+        if (written > 0)
+        {
+            bytes += written;
+            size -= static_cast<std::size_t>(written);
+        }
+        else if (written < 0 && errno == EINTR && !receivedSignal())
+        {
+            continue;
+        }
+        else
+        {
+            writeError_ = written < 0 ? errno : EIO;
+        }
+    }
+    return writeError_ == 0;
+}
+
+void OutputFile::fail(const std::string& what, int error) const
+{
+    throwIfInterrupted();
+    throw ToolError(ExitCode::audioFile, what + " " + name_ + ": " + std::strerror(error));
+}
+
+void OutputFile::checkWrites() const
+{
+    if (writeError_ != 0)
+        fail("cannot write", writeError_);
 }
 
 void OutputFile::commit()
 {
-    std::error_code error;
-    std::filesystem::rename(temporaryPath_, finalPath_, error);
-    if (error)
-        throw ToolError(ExitCode::audioFile, "cannot move the output into place at " +
-                                                 finalPath_.string() + ": " + error.message());
+    checkWrites();
+    if (temporaryPath_.empty())
+    {
+        committed_ = true;
+        if (!ownsDescriptor_)
+            return; // standard output stays open
+        if (::close(std::exchange(descriptor_, -1)) != 0 && errno != EINTR)
+            fail("cannot finish", errno);
+        return;
+    }
+    if (::fsync(descriptor_) != 0)
+        fail("cannot write", errno);
+    const int closed = ::close(descriptor_);
+    descriptor_ = -1;
+    if (closed != 0)
+        fail("cannot finish", errno);
+    throwIfInterrupted();
+    if (::rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0)
+        fail("cannot move the output into place at", errno);
     committed_ = true;
     unregisterPending(temporaryPath_.string());
+    // The rename itself lasts once the folder is synced; a folder that cannot be synced has
+    // nothing more to lose.
+    const int folder = ::open(finalPath_.parent_path().empty() ? "." : finalPath_.parent_path().c_str(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0)
+    {
+        ::fsync(folder);
+        ::close(folder);
+    }
 }
 
 void OutputFile::removeAllPending() noexcept

@@ -1,36 +1,63 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 
 namespace sweepfilter::tool
 {
 
-// A file that appears under its name only once it is complete: it is written to a temporary
-// file in the same folder and renamed at the end. Until commit() the temporary file is removed
-// again, on failure, on interrupt and on destruction.
+// Where an output goes, and the rules that keep the file system safe:
+// - a regular file, new or existing, is written to a short-named temporary file in the same
+//   folder and renamed over the name only once complete (an existing file keeps its mode);
+//   until commit() the temporary file is removed again, on failure, on a signal, on destruction;
+// - anything else that exists (a device, a FIFO, a socket) is opened and written directly,
+//   never replaced;
+// - "-" is standard output.
+// Every write is checked; commit() reports the first failure.
 class OutputFile
 {
 public:
-    // Throws ToolError(ExitCode::audioFile) when the folder is missing or not writable.
-    explicit OutputFile(const std::filesystem::path& finalPath);
+    // Throws ToolError(usage) when the path cannot name an output (empty, a folder, in a
+    // missing folder) and ToolError(audioFile) when it cannot be created or opened.
+    explicit OutputFile(const std::string& path);
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // The descriptor of the temporary file; whoever takes it closes it.
-    int releaseDescriptor();
+    // The checks of the constructor, without creating anything: run before the work starts.
+    static void checkPath(const std::string& path);
+
+    int descriptor() const { return descriptor_; }
+    // A regular file or a device that seeks: a container may go back to finish its header.
+    bool seekable() const { return seekable_; }
+    const std::string& name() const { return name_; }
+
+    // Writes all of it, retrying short writes; false (and the error kept for commit()) when
+    // the write fails. Safe to call from C callbacks.
+    bool writeAll(const void* data, std::size_t size) noexcept;
+
+    // Throws ToolError(audioFile) when a write has failed.
+    void checkWrites() const;
+
+    // Makes the output final: for a regular file, sync, close and rename. Throws
+    // ToolError(audioFile) naming the first error of any write, the sync, the close or the rename.
     void commit();
-    const std::filesystem::path& temporaryPath() const { return temporaryPath_; }
 
     // Removes the temporary files still pending; safe to call from a signal handler.
     static void removeAllPending() noexcept;
 
 private:
-    std::filesystem::path finalPath_;
-    std::filesystem::path temporaryPath_;
+    [[noreturn]] void fail(const std::string& what, int error) const;
+
+    std::string name_;
+    std::filesystem::path finalPath_;     // empty when written directly
+    std::filesystem::path temporaryPath_; // empty when written directly
     int descriptor_ = -1;
+    bool ownsDescriptor_ = true;
+    bool seekable_ = false;
     bool committed_ = false;
+    int writeError_ = 0;
 };
 
 } // namespace sweepfilter::tool

@@ -1,7 +1,6 @@
 #include "Picture.h"
 
 #include <cairo-svg.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -36,8 +35,14 @@ const std::filesystem::path& picturePath(const std::filesystem::path& path)
 
 } // namespace
 
+void Picture::checkPath(const std::string& path)
+{
+    wantsPng(path);
+    OutputFile::checkPath(path);
+}
+
 Picture::Picture(const std::filesystem::path& path, int width, int height)
-    : file_(picturePath(path)), descriptor_(file_.releaseDescriptor()), png_(wantsPng(path)),
+    : file_(picturePath(path).string()), png_(wantsPng(path)),
       width_(width), height_(height)
 {
     surface_ =
@@ -56,22 +61,12 @@ Picture::~Picture()
         cairo_destroy(context_);
     if (surface_)
         cairo_surface_destroy(surface_);
-    if (descriptor_ >= 0)
-        ::close(descriptor_);
 }
 
 cairo_status_t Picture::writeToFile(void* closure, const unsigned char* data, unsigned length)
 {
-    auto* picture = static_cast<Picture*>(closure);
-    while (length > 0)
-    {
-        const ssize_t written = ::write(picture->descriptor_, data, length);
-        if (written <= 0)
-            return CAIRO_STATUS_WRITE_ERROR;
-        data += written;
-        length -= static_cast<unsigned>(written);
-    }
-    return CAIRO_STATUS_SUCCESS;
+    return static_cast<Picture*>(closure)->file_.writeAll(data, length) ? CAIRO_STATUS_SUCCESS
+                                                                        : CAIRO_STATUS_WRITE_ERROR;
 }
 
 void Picture::save()
@@ -86,11 +81,10 @@ void Picture::save()
         status = cairo_surface_status(surface_);
     cairo_surface_destroy(surface_);
     surface_ = nullptr;
-    if (status != CAIRO_STATUS_SUCCESS || fsync(descriptor_) != 0)
+    file_.checkWrites();
+    if (status != CAIRO_STATUS_SUCCESS)
         throw ToolError(ExitCode::audioFile,
                         std::string("cannot write the picture: ") + cairo_status_to_string(status));
-    ::close(descriptor_);
-    descriptor_ = -1;
     file_.commit();
 }
 

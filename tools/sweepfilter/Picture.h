@@ -19,6 +19,8 @@ class Picture
 public:
     // Throws ToolError: usage for another extension, audio-file problems for the folder.
     Picture(const std::filesystem::path& path, int width, int height);
+    // The constructor's checks of the path, without creating anything.
+    static void checkPath(const std::string& path);
     ~Picture();
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
@@ -32,7 +34,6 @@ private:
     static cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned length);
 
     OutputFile file_;
-    int descriptor_;
     bool png_;
     int width_, height_;
     cairo_surface_t* surface_ = nullptr;

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <unistd.h>
 
 #include "EffectSetup.h"
 #include "ToolError.h"
 #include "HostedEffect.h"
+#include "Interruption.h"
 #include "OutputFile.h"
+#include "OutputFormat.h"
 #include "Progress.h"
 #include "SoundFile.h"
 
@@ -23,56 +23,12 @@ using host::PluginLibrary;
 namespace
 {
 
-std::atomic<bool> interrupted{false};
-
-void onInterrupt(int) noexcept
-{
-    if (interrupted.exchange(true))
-    {
-        // A second interrupt: leave at once, but leave nothing half-written behind.
-        OutputFile::removeAllPending();
-        _exit(130);
-    }
-}
-
 struct TimedChange
 {
     std::int64_t frame;
     std::int32_t parameter;
     float value;
 };
-
-int majorFormatFor(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".aif" || extension == ".aiff")
-        return SF_FORMAT_AIFF;
-    if (extension == ".flac")
-        return SF_FORMAT_FLAC;
-    if (extension == ".caf")
-        return SF_FORMAT_CAF;
-    if (extension == ".w64")
-        return SF_FORMAT_W64;
-    return SF_FORMAT_WAV;
-}
-
-int outputFormat(const RenderOptions& options, int inputFormat)
-{
-    if (options.format == "input")
-        return inputFormat;
-    const int major = majorFormatFor(options.output);
-    if (options.format == "float")
-        return major | SF_FORMAT_FLOAT;
-    if (options.format == "pcm16")
-        return major | SF_FORMAT_PCM_16;
-    if (options.format == "pcm24")
-        return major | SF_FORMAT_PCM_24;
-    if (options.format == "pcm32")
-        return major | SF_FORMAT_PCM_32;
-    throw ToolError(ExitCode::usage, "unknown output format '" + options.format + "'");
-}
 
 bool samePath(const std::string& a, const std::string& b)
 {
@@ -97,15 +53,17 @@ struct BlockBuffers
     {
     }
 
-    // Splits the file's frames into the two inputs; a mono file feeds both.
+    // Splits the file's frames into the two inputs; a mono file feeds both. Non-finite
+    // samples become zero (the input was checked for them before).
     void takeInput(std::size_t frames, std::size_t available, int channels)
     {
+        const auto finite = [](float sample) { return std::isfinite(sample) ? sample : 0.0f; };
         for (std::size_t i = 0; i < frames; ++i)
         {
             const bool fromFile = i < available;
             const std::size_t at = i * static_cast<std::size_t>(channels);
-            inLeft[i] = fromFile ? fileFrames[at] : 0.0f;
-            inRight[i] = fromFile ? fileFrames[at + (channels == 2 ? 1 : 0)] : 0.0f;
+            inLeft[i] = fromFile ? finite(fileFrames[at]) : 0.0f;
+            inRight[i] = fromFile ? finite(fileFrames[at + (channels == 2 ? 1 : 0)]) : 0.0f;
         }
     }
 
@@ -119,31 +77,74 @@ struct BlockBuffers
     }
 };
 
-} // namespace
-
-void installInterruptHandlers()
+struct NonFiniteSamples
 {
-    std::signal(SIGINT, onInterrupt);
-    std::signal(SIGTERM, onInterrupt);
+    std::int64_t count = 0;
+    std::int64_t firstFrame = -1;
+};
+
+NonFiniteSamples findNonFinite(const std::string& path)
+{
+    SoundFile file = SoundFile::openForReading(path);
+    const auto channels = static_cast<std::size_t>(file.channels());
+    std::vector<float> frames(4096 * channels);
+    NonFiniteSamples found;
+    for (std::int64_t position = 0;;)
+    {
+        throwIfInterrupted();
+        const std::int64_t count = file.read(frames.data(), 4096);
+        if (count == 0)
+            return found;
+        for (std::size_t i = 0; i < static_cast<std::size_t>(count) * channels; ++i)
+            if (!std::isfinite(frames[i]))
+            {
+                if (found.count++ == 0)
+                    found.firstFrame = position + static_cast<std::int64_t>(i / channels);
+            }
+        position += count;
+    }
 }
 
-void render(const RenderOptions& options)
+} // namespace
+
+void checkRenderOptions(const RenderOptions& options)
 {
     // A NaN passes a range check; it would make the render empty.
     if (!(options.tailSeconds >= 0.0 && options.tailSeconds <= 3600.0))
         throw ToolError(ExitCode::usage, "--tail takes seconds from 0 to 3600, not " +
                                              std::to_string(options.tailSeconds));
+    if (options.blockFrames < 1 || options.blockFrames > (1 << 20))
+        throw ToolError(ExitCode::usage, "--block takes 1 to 1048576 frames, not " +
+                                             std::to_string(options.blockFrames));
+    OutputFile::checkPath(options.output);
+    containerFor(options.output, options.type, true);
     if (samePath(options.input, options.output))
         throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
+}
+
+void render(const RenderOptions& options)
+{
+    checkRenderOptions(options);
     SoundFile input = SoundFile::openForReading(options.input);
     if (input.channels() > 2)
         throw ToolError(ExitCode::audioFile, options.input + " has " +
                                                  std::to_string(input.channels()) +
                                                  " channels; the effect takes mono or stereo");
-    const int format = outputFormat(options, input.format());
+    if (input.frames() == 0 && options.tailSeconds == 0.0)
+        throw ToolError(ExitCode::audioFile, "audio file " + options.input +
+                                                 " holds no audio; --tail SECONDS renders the "
+                                                 "effect's tail alone");
+    const NonFiniteSamples nonFinite = findNonFinite(options.input);
+    if (nonFinite.count > 0 && !options.zeroNonFinite)
+        throw ToolError(ExitCode::audioFile,
+                        options.input + " holds " + std::to_string(nonFinite.count) +
+                            " non-finite samples (NaN or infinity), the first at frame " +
+                            std::to_string(nonFinite.firstFrame) +
+                            "; --zero-non-finite renders them as zero");
 
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
+    effect.open(); // as a host does, before asking anything
     checkProgram(effect, options.program);
 
     const double sampleRate = input.sampleRate();
@@ -166,8 +167,10 @@ void render(const RenderOptions& options)
     const auto settings = resolveSettings(effect, options.settings);
 
     OutputFile outputFile(options.output);
-    SoundFile output = SoundFile::createForWriting(outputFile.releaseDescriptor(), options.output,
-                                                   format, 2, input.sampleRate());
+    const Container& container = containerFor(options.output, options.type, outputFile.seekable());
+    SoundFile output = SoundFile::createForWriting(
+        outputFile, outputFormat(container, options.format, input.format(), 2, input.sampleRate()),
+        2, input.sampleRate());
 
     startSession(effect, {sampleRate, options.blockFrames, options.program, settings});
 
@@ -176,8 +179,7 @@ void render(const RenderOptions& options)
     std::size_t nextChange = 0;
     for (std::int64_t position = 0; position < totalFrames;)
     {
-        if (interrupted)
-            throw ToolError(ExitCode::interrupted, "interrupted; no output written");
+        throwIfInterrupted(outputFile.seekable() ? "no output written" : "the output is cut short");
         for (; nextChange < changes.size() && changes[nextChange].frame == position; ++nextChange)
             effect.setParameter(changes[nextChange].parameter, changes[nextChange].value);
         std::int64_t end = std::min(position + options.blockFrames, totalFrames);
@@ -210,8 +212,13 @@ void render(const RenderOptions& options)
     effect.suspend();
     effect.close();
     output.close();
-    outputFile.commit();
     progress.finish();
+    if (nonFinite.count > 0)
+        std::fprintf(stderr,
+                     "sweepfilter: rendered %lld non-finite input samples as zero, the first at "
+                     "frame %lld\n",
+                     static_cast<long long>(nonFinite.count),
+                     static_cast<long long>(nonFinite.firstFrame));
     if (options.verbosity == Verbosity::verbose)
         std::fprintf(stderr, "%s: %lld frames at %g Hz through %s (%.1fx real time)\n",
                      options.output.c_str(), static_cast<long long>(totalFrames), sampleRate,

@@ -29,15 +29,18 @@ struct RenderOptions
     bool accumulate = false;
     double tailSeconds = 0.0;
     std::string format = "float"; // float, pcm16, pcm24, pcm32 or input
+    std::string type;             // the output's container when not its extension's
+    bool zeroNonFinite = false;   // render NaN and infinite input samples as zero
     Verbosity verbosity = Verbosity::normal;
 };
 
 // Runs the input file through a plug-in into the output file, as a host would: sample rate
 // and block size first, then program and settings, resume, the blocks (split where automation
-// falls), suspend and close. The output appears only when complete. Throws ToolError.
+// falls), suspend and close. An output file appears only when complete. An input holding NaN
+// or infinite samples is refused unless they are to be rendered as zero. Throws ToolError.
 void render(const RenderOptions& options);
 
-// Set by SIGINT or SIGTERM: a running render stops and leaves no output behind.
-void installInterruptHandlers();
+// The checks that need no file: the tail, the output path and its container.
+void checkRenderOptions(const RenderOptions& options);
 
 } // namespace sweepfilter::tool

@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <unistd.h>
 
 #include "EffectSetup.h"
 #include "ToolError.h"
 #include "HostedEffect.h"
+#include "Interruption.h"
 #include "OutputFile.h"
 #include "Picture.h"
 #include "PluginLibrary.h"
@@ -199,21 +198,16 @@ void drawResponse(const MeasuredResponse& response, const std::string& path)
 
 void writeCsv(const MeasuredResponse& response, const std::string& path)
 {
-    OutputFile file(path);
-    ::close(file.releaseDescriptor());
+    std::string text = "frequency_hz,left_db,right_db\n";
+    char row[96];
+    for (std::size_t k = 0; k < response.frequencies.size(); ++k)
     {
-        std::ofstream out(file.temporaryPath());
-        out << "frequency_hz,left_db,right_db\n";
-        char row[96];
-        for (std::size_t k = 0; k < response.frequencies.size(); ++k)
-        {
-            std::snprintf(row, sizeof row, "%.6f,%.6f,%.6f\n", response.frequencies[k],
-                          response.left[k], response.right[k]);
-            out << row;
-        }
-        if (!out.flush())
-            throw ToolError(ExitCode::audioFile, "cannot write " + path);
+        std::snprintf(row, sizeof row, "%.6f,%.6f,%.6f\n", response.frequencies[k],
+                      response.left[k], response.right[k]);
+        text += row;
     }
+    OutputFile file(path);
+    file.writeAll(text.data(), text.size());
     file.commit();
 }
 
@@ -223,6 +217,7 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
 {
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
+    effect.open(); // as a host does, before asking anything
     checkProgram(effect, options.program);
     // A sweep or a send would make the impulse response time-variant: hold them off unless
     // the settings say otherwise. A plug-in without such parameters is left alone.
@@ -237,6 +232,7 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
     MeasuredResponse response;
     std::vector<double> left, right;
     measureImpulse(effect, left, right);
+    throwIfInterrupted("no response written");
     response.left = magnitudeDecibels(left);
     response.right = magnitudeDecibels(right);
     for (std::size_t k = 0; k < response.left.size(); ++k)
@@ -252,11 +248,20 @@ MeasuredResponse measureResponse(const ResponseOptions& options)
     return response;
 }
 
-void writeResponse(const ResponseOptions& options)
+void checkResponseOptions(const ResponseOptions& options)
 {
     if (options.picture.empty() && options.csv.empty())
         throw ToolError(ExitCode::usage,
                         "say where the response goes: -o FILE.png|FILE.svg and/or --csv FILE");
+    if (!options.picture.empty())
+        Picture::checkPath(options.picture);
+    if (!options.csv.empty())
+        OutputFile::checkPath(options.csv);
+}
+
+void writeResponse(const ResponseOptions& options)
+{
+    checkResponseOptions(options);
     const MeasuredResponse response = measureResponse(options);
     if (!options.picture.empty())
         drawResponse(response, options.picture);

@@ -31,6 +31,9 @@ struct MeasuredResponse
 // Holds the sweep (Mod Range) and the send off unless the settings name them. Throws ToolError.
 MeasuredResponse measureResponse(const ResponseOptions& options);
 
+// The checks that need no plug-in: where the response goes.
+void checkResponseOptions(const ResponseOptions& options);
+
 // Measures, then writes the picture and/or the CSV. Throws ToolError.
 void writeResponse(const ResponseOptions& options);
 

@@ -4,19 +4,24 @@
 #include <filesystem>
 #include <utility>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Interruption.h"
 #include "ToolError.h"
 
 namespace sweepfilter::tool
 {
 
-SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name)
-    : file_(file), info_(info), name_(std::move(name)),
+SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name, OutputFile* output)
+    : file_(file), output_(output), info_(info), name_(std::move(name)),
       buffer_(static_cast<std::size_t>(bufferFrames * info.channels))
 {
 }
 
 SoundFile::SoundFile(SoundFile&& other) noexcept
-    : file_(std::exchange(other.file_, nullptr)), info_(other.info_), name_(std::move(other.name_)),
+    : file_(std::exchange(other.file_, nullptr)), output_(other.output_), info_(other.info_),
+      name_(std::move(other.name_)),
       buffer_(std::move(other.buffer_)), bufferedFrames_(other.bufferedFrames_),
       bufferPosition_(other.bufferPosition_)
 {
@@ -40,7 +45,7 @@ SoundFile SoundFile::openForReading(const std::string& path)
     if (!file)
         throw ToolError(ExitCode::audioFile,
                         "cannot read audio file " + path + ": " + sf_strerror(nullptr));
-    if (info.frames <= 0 || info.samplerate <= 0 || info.channels <= 0)
+    if (info.frames < 0 || info.samplerate <= 0 || info.channels <= 0)
     {
         sf_close(file);
         throw ToolError(ExitCode::audioFile, "audio file " + path + " holds no audio");
@@ -48,23 +53,60 @@ SoundFile SoundFile::openForReading(const std::string& path)
     return SoundFile(file, info, path);
 }
 
-SoundFile SoundFile::createForWriting(int descriptor, const std::string& name, int format,
-                                      int channels, int sampleRate)
+SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channels,
+                                      int sampleRate)
 {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
     if (!sf_format_check(&info))
-        throw ToolError(ExitCode::usage, "the output format cannot hold this audio: " + name);
-    SNDFILE* file = sf_open_fd(descriptor, SFM_WRITE, &info, SF_TRUE);
+        throw ToolError(ExitCode::usage, "the output format cannot hold this audio: " + output.name());
+    SNDFILE* file = nullptr;
+    if (output.seekable())
+    {
+        static SF_VIRTUAL_IO io = {
+            [](void* target) -> sf_count_t {
+                struct stat status
+                {
+                };
+                return fstat(static_cast<OutputFile*>(target)->descriptor(), &status) == 0
+                           ? status.st_size
+                           : -1;
+            },
+            [](sf_count_t offset, int whence, void* target) -> sf_count_t {
+                return lseek(static_cast<OutputFile*>(target)->descriptor(), offset, whence);
+            },
+            [](void* data, sf_count_t bytes, void* target) -> sf_count_t {
+                const ssize_t done = ::read(static_cast<OutputFile*>(target)->descriptor(), data,
+                                            static_cast<std::size_t>(bytes));
+                return done < 0 ? 0 : done;
+            },
+            [](const void* data, sf_count_t bytes, void* target) -> sf_count_t {
+                return static_cast<OutputFile*>(target)->writeAll(data,
+                                                                  static_cast<std::size_t>(bytes))
+                           ? bytes
+                           : 0;
+            },
+            [](void* target) -> sf_count_t {
+                return lseek(static_cast<OutputFile*>(target)->descriptor(), 0, SEEK_CUR);
+            }};
+        file = sf_open_virtual(&io, SFM_WRITE, &info, &output);
+    }
+    else
+    {
+        file = sf_open_fd(output.descriptor(), SFM_WRITE, &info, SF_FALSE);
+    }
     if (!file)
-        throw ToolError(ExitCode::audioFile,
-                        "cannot write audio file " + name + ": " + sf_strerror(nullptr));
+    {
+        throwIfInterrupted();
+        throw ToolError(output.seekable() ? ExitCode::audioFile : ExitCode::usage,
+                        "cannot write audio to " + output.name() + ": " + sf_strerror(nullptr));
+    }
     // Integer encodings cannot hold the effect's peaks above full scale: clip them rather
     // than let them wrap around (some encoders reject such samples outright).
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    return SoundFile(file, info, name);
+    return SoundFile(file, info, output.name(), &output);
 }
 
 std::int64_t SoundFile::read(float* interleaved, std::int64_t frames)
@@ -114,8 +156,13 @@ void SoundFile::flush()
 {
     if (bufferedFrames_ > 0 &&
         sf_writef_float(file_, buffer_.data(), bufferedFrames_) != bufferedFrames_)
+    {
+        if (output_)
+            output_->checkWrites(); // names the failed write, when there was one
+        throwIfInterrupted();
         throw ToolError(ExitCode::audioFile,
                         "cannot write audio file " + name_ + ": " + sf_strerror(file_));
+    }
     bufferedFrames_ = 0;
 }
 
@@ -123,8 +170,10 @@ void SoundFile::close()
 {
     flush();
     SNDFILE* file = std::exchange(file_, nullptr);
-    sf_write_sync(file);
-    if (sf_close(file) != 0)
+    const int closed = sf_close(file);
+    if (output_)
+        output_->commit(); // reports a failed write first: it is the cause
+    if (closed != 0)
         throw ToolError(ExitCode::audioFile, "cannot finish audio file " + name_);
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "OutputFile.h"
+
 namespace sweepfilter::tool
 {
 
@@ -16,11 +18,15 @@ class SoundFile
 {
 public:
     // Opens an existing file for reading. Throws ToolError(ExitCode::audioFile) when it is
-    // missing, unreadable, corrupt or in a format libsndfile does not read.
+    // missing, unreadable, corrupt or in a format libsndfile does not read. A file may hold
+    // no frames.
     static SoundFile openForReading(const std::string& path);
-    // Creates a file for writing on an open descriptor (which the file then owns).
-    static SoundFile createForWriting(int descriptor, const std::string& name, int format,
-                                      int channels, int sampleRate);
+    // Starts writing into the output (which must outlive this file). On a seekable output every
+    // byte goes through OutputFile::writeAll, so that a failure at any point, the codec's last
+    // flush included, is seen; an output that cannot seek is left to libsndfile, which refuses
+    // containers that cannot stream. Throws ToolError.
+    static SoundFile createForWriting(OutputFile& output, int format, int channels,
+                                      int sampleRate);
 
     SoundFile(SoundFile&& other) noexcept;
     SoundFile& operator=(SoundFile&&) = delete;
@@ -35,15 +41,17 @@ public:
     // Reads up to `frames` frames; returns how many were read.
     std::int64_t read(float* interleaved, std::int64_t frames);
     void write(const float* interleaved, std::int64_t frames);
-    // Flushes and closes; throws when the data could not be written completely.
+    // Flushes, closes and commits the output; throws when the data could not be written
+    // completely.
     void close();
 
 private:
-    SoundFile(SNDFILE* file, const SF_INFO& info, std::string name);
+    SoundFile(SNDFILE* file, const SF_INFO& info, std::string name, OutputFile* output = nullptr);
     void flush();
 
     static constexpr std::int64_t bufferFrames = 16384;
     SNDFILE* file_;
+    OutputFile* output_; // null when reading
     SF_INFO info_;
     std::string name_;
     std::vector<float> buffer_;

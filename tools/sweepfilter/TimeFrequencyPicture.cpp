@@ -10,6 +10,8 @@
 #include "Picture.h"
 #include "SoundFile.h"
 #include "FourierAnalysis.h"
+#include "Interruption.h"
+#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
@@ -19,25 +21,63 @@ namespace
 constexpr double floorDb = -100.0;
 constexpr std::size_t window = 2048, hop = 256;
 
-// The samples of the chosen channel; a mono file gives its only channel whatever the choice.
-std::vector<float> readChannel(const std::string& path, ChannelChoice choice, double& sampleRate)
+// The chosen channel of a file, read front to back in pieces; a mono file gives its only
+// channel whatever the choice. Holds a window's worth of samples, whatever the file's length.
+class ChannelWindow
 {
-    SoundFile file = SoundFile::openForReading(path);
-    sampleRate = file.sampleRate();
-    const auto channels = static_cast<std::size_t>(file.channels());
-    std::vector<float> frames(static_cast<std::size_t>(file.frames()) * channels);
-    const auto count = static_cast<std::size_t>(file.read(frames.data(), file.frames()));
-    std::vector<float> samples(count);
-    for (std::size_t i = 0; i < count; ++i)
+public:
+    ChannelWindow(SoundFile& file, ChannelChoice choice, std::size_t length)
+        : file_(file), choice_(choice), window_(length),
+          frames_(chunk * static_cast<std::size_t>(file.channels()))
     {
-        const float left = frames[i * channels];
-        const float right = channels > 1 ? frames[i * channels + 1] : left;
-        samples[i] = choice == ChannelChoice::left    ? left
-                     : choice == ChannelChoice::right ? right
-                                                      : 0.5f * (left + right);
     }
-    return samples;
-}
+
+    // The window's samples from `start` on (start never decreases); fewer at the file's end.
+    const std::vector<float>& at(std::int64_t start)
+    {
+        for (;;)
+        {
+            const auto drop = static_cast<std::size_t>(std::min<std::int64_t>(
+                start - heldStart_, static_cast<std::int64_t>(held_.size())));
+            held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(drop));
+            heldStart_ += static_cast<std::int64_t>(drop);
+            if (heldStart_ == start || !readMore())
+                break;
+        }
+        while (held_.size() < window_ && readMore())
+        {
+        }
+        const std::size_t count = std::min(window_, held_.size());
+        windowSamples_.assign(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(count));
+        return windowSamples_;
+    }
+
+private:
+    static constexpr std::size_t chunk = 4096;
+
+    bool readMore()
+    {
+        throwIfInterrupted("no picture written");
+        const auto count = static_cast<std::size_t>(
+            file_.read(frames_.data(), static_cast<std::int64_t>(chunk)));
+        const auto channels = static_cast<std::size_t>(file_.channels());
+        for (std::size_t i = 0; i < count; ++i)
+        {
+            const float left = frames_[i * channels];
+            const float right = channels > 1 ? frames_[i * channels + 1] : left;
+            held_.push_back(choice_ == ChannelChoice::left    ? left
+                            : choice_ == ChannelChoice::right ? right
+                                                              : 0.5f * (left + right));
+        }
+        return count > 0;
+    }
+
+    SoundFile& file_;
+    ChannelChoice choice_;
+    std::size_t window_;
+    std::vector<float> frames_, held_, windowSamples_;
+    std::int64_t heldStart_ = 0; // the file position of held_[0]
+};
 
 // Dark blue through red to pale yellow as the level rises from the floor to 0 dB.
 std::array<double, 3> colourFor(double db)
@@ -61,15 +101,21 @@ std::array<double, 3> colourFor(double db)
 
 void writeSpectrogram(const std::string& input, const std::string& path, ChannelChoice channel)
 {
-    double sampleRate = 0.0;
-    const std::vector<float> samples = readChannel(input, channel, sampleRate);
-    const Spectrogram spectrogram = shortTimeSpectrum(samples, sampleRate, window, hop);
+    Picture::checkPath(path);
+    SoundFile file = SoundFile::openForReading(input);
+    if (file.frames() == 0)
+        throw ToolError(ExitCode::audioFile, "audio file " + input + " holds no audio");
+    const double sampleRate = file.sampleRate();
+    const std::int64_t sampleCount = file.frames();
+    const auto transformFrames = static_cast<std::size_t>((sampleCount + hop - 1) / hop);
+    ChannelWindow samples(file, channel, window);
+    ShortTimeSpectrum spectrum(window);
 
     Picture picture(path, 900, 480);
     cairo_t* cr = picture.context();
     const double nyquist = sampleRate / 2.0;
     FrequencyAxes axes(cr, 70, 30, 700, 380, 20.0, nyquist, 0.0, 1.0);
-    const double seconds = static_cast<double>(samples.size()) / sampleRate;
+    const double seconds = static_cast<double>(sampleCount) / sampleRate;
 
     // Each pixel column takes the nearest transform frame, each row the bin of its frequency.
     const int columns = static_cast<int>(axes.width), rows = static_cast<int>(axes.height);
@@ -79,16 +125,19 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     const double binHz = sampleRate / static_cast<double>(window);
     for (int column = 0; column < columns; ++column)
     {
+        // Each column shows the transform frame nearest its middle: only those are computed.
         const std::size_t frame =
-            std::min(spectrogram.frames.size() - 1,
+            std::min(transformFrames - 1,
                      static_cast<std::size_t>((column + 0.5) / columns *
-                                              static_cast<double>(spectrogram.frames.size())));
+                                              static_cast<double>(transformFrames)));
+        const std::vector<double> levels =
+            spectrum.frameDecibels(samples.at(static_cast<std::int64_t>(frame * hop)));
         for (int row = 0; row < rows; ++row)
         {
             const double hz = axes.hzAtFraction(1.0 - (row + 0.5) / rows);
-            const auto bin = std::min(spectrogram.frames[frame].size() - 1,
-                                      static_cast<std::size_t>(std::lround(hz / binHz)));
-            const auto colour = colourFor(spectrogram.frames[frame][bin]);
+            const auto bin =
+                std::min(levels.size() - 1, static_cast<std::size_t>(std::lround(hz / binHz)));
+            const auto colour = colourFor(levels[bin]);
             auto* pixel = reinterpret_cast<std::uint32_t*>(pixels + row * stride) + column;
             *pixel = (static_cast<std::uint32_t>(colour[0] * 255) << 16) |
                      (static_cast<std::uint32_t>(colour[1] * 255) << 8) |

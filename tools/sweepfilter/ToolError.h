@@ -12,7 +12,7 @@ enum class ExitCode
     usage = 2,     // the command line
     audioFile = 3, // an input or output file
     plugin = 4,    // the plug-in library
-    interrupted = 130,
+    // 128 + n: ended by signal n (SIGHUP 129, SIGINT 130, SIGTERM 143)
 };
 
 class ToolError : public std::runtime_error

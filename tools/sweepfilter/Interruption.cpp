@@ -1,0 +1,73 @@
+#include "Interruption.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+
+#include "OutputFile.h"
+#include "ToolError.h"
+
+namespace sweepfilter::tool
+{
+namespace
+{
+
+std::atomic<int> firstSignal{0};
+
+void onSignal(int number) noexcept
+{
+    int expected = 0;
+    if (!firstSignal.compare_exchange_strong(expected, number))
+    {
+        // A second signal: leave at once, but leave nothing half-written behind.
+        OutputFile::removeAllPending();
+        _exit(128 + number);
+    }
+}
+
+} // namespace
+
+const char* signalName(int number) noexcept
+{
+    switch (number)
+    {
+    case SIGINT:
+        return "SIGINT";
+    case SIGTERM:
+        return "SIGTERM";
+    case SIGHUP:
+        return "SIGHUP";
+    default:
+        return "a signal";
+    }
+}
+
+void installSignalHandlers()
+{
+    struct sigaction action
+    {
+    };
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    // No SA_RESTART: a read, write or open blocked on a pipe or terminal returns at once, so
+    // the work notices the signal without waiting for a peer.
+    action.sa_flags = 0;
+    for (int number : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(number, &action, nullptr);
+}
+
+int receivedSignal() noexcept
+{
+    return firstSignal.load();
+}
+
+void throwIfInterrupted(const char* outcome)
+{
+    if (const int number = receivedSignal())
+        throw ToolError(static_cast<ExitCode>(128 + number),
+                        std::string("interrupted by ") + signalName(number) + "; " + outcome);
+}
+
+} // namespace sweepfilter::tool

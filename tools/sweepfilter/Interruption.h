@@ -1,0 +1,21 @@
+#pragma once
+
+namespace sweepfilter::tool
+{
+
+// SIGINT, SIGTERM and SIGHUP end the tool's work: the first one is recorded and the running
+// subcommand stops at its next check (the interrupted system call returns at once); a second
+// one ends the process on the spot. Either way pending temporary files are removed and the exit
+// code is 128 + the signal's number.
+void installSignalHandlers();
+
+// "SIGINT", "SIGTERM" or "SIGHUP".
+const char* signalName(int number) noexcept;
+
+// The signal received so far, or 0.
+int receivedSignal() noexcept;
+
+// Throws ToolError(128 + signal) when a signal has arrived. `outcome` says what was left.
+void throwIfInterrupted(const char* outcome = "no output written");
+
+} // namespace sweepfilter::tool
