@@ -1,145 +1,183 @@
+// Bad command lines, input files and plug-ins: each gets its exit code and a message that names
+// the problem, and leaves nothing behind.
+
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <cmath>
 #include <fstream>
-#include <set>
+#include <limits>
 
+#include "OutcomeTable.h"
 #include "TestSignals.h"
-#include "ToolSupport.h"
 
 namespace sweepfilter::test
 {
 namespace
 {
 
-struct BadInput
+// The folder every table runs in: a good input and the bad ones the cases name.
+class BadInput : public ::testing::Test
 {
-    const char* what;
-    std::vector<std::string> arguments; // {IN}, {OUT}, {FOLDER} and {FAKES} are replaced
-    int exitCode;
-    const char* message;
-};
+protected:
+    void SetUp() override
+    {
+        writeAudio(folder / "in.wav", input);
+        writeAudio(folder / "three.wav", Audio{3, 44100, noise(3000, 2)});
+        writeAudio(folder / "empty.wav", Audio{2, 44100, {}});
+        Audio withNaN = input;
+        withNaN.samples[2 * 5] = std::numeric_limits<float>::quiet_NaN();
+        writeAudio(folder / "nan.wav", withNaN);
+        Audio withInfinities = input;
+        withInfinities.samples[2 * 7] = std::numeric_limits<float>::infinity();
+        withInfinities.samples[2 * 7 + 1] = -std::numeric_limits<float>::infinity();
+        withInfinities.samples[2 * 100] = std::numeric_limits<float>::infinity();
+        writeAudio(folder / "inf.wav", withInfinities);
+        std::ofstream(folder / "text.wav") << "this is not audio";
+    }
+    void TearDown() override
+    {
+        // Whatever ran, the input is untouched.
+        EXPECT_EQ(readAudio(folder / "in.wav").samples, input.samples);
+    }
 
-const BadInput badInputs[] = {
-    {"missing input", {"render", "{FOLDER}/absent.wav", "{OUT}"}, 3, "input file not found"},
-    {"corrupt input", {"render", "{FOLDER}/text.wav", "{OUT}"}, 3, "cannot read audio file"},
-    {"input is a folder", {"render", "{FOLDER}", "{OUT}"}, 3, "is a folder"},
-    {"three channels", {"render", "{FOLDER}/three.wav", "{OUT}"}, 3, "has 3 channels"},
-    {"output equals input", {"render", "{IN}", "{IN}"}, 2, "would overwrite the input"},
-    {"output folder missing",
-     {"render", "{IN}", "{FOLDER}/no/such/out.wav"},
-     2,
-     "output's folder does not exist"},
-    {"unknown parameter name",
-     {"render", "{IN}", "{OUT}", "--set", "resonance=0.5"},
-     2,
-     "unknown parameter 'resonance'"},
-    {"unknown parameter index",
-     {"render", "{IN}", "{OUT}", "--set", "8=0.5"},
-     2,
-     "unknown parameter '8'"},
-    {"value above 1", {"render", "{IN}", "{OUT}", "--set", "cutoff=1.5"}, 2, "outside 0..1"},
-    {"value below 0", {"render", "{IN}", "{OUT}", "--set", "cutoff=-0.1"}, 2, "outside 0..1"},
-    {"value not a number", {"render", "{IN}", "{OUT}", "--set", "cutoff=high"}, 2, "not a number"},
-    {"setting without value", {"render", "{IN}", "{OUT}", "--set", "cutoff"}, 2, "PARAM=VALUE"},
-    {"automation beyond the end",
-     {"render", "{IN}", "{OUT}", "--automate", "cutoff@2s=0.5"},
-     2,
-     "beyond the end"},
-    {"automation far beyond any frame",
-     {"render", "{IN}", "{OUT}", "--automate", "cutoff@1e15s=0.2"},
-     2,
-     "beyond the end"},
-    {"automation at a 20-digit sample",
-     {"render", "{IN}", "{OUT}", "--automate", "cutoff@99999999999999999999smp=0.2"},
-     2,
-     "beyond the end"},
-    {"tail not a number", {"render", "{IN}", "{OUT}", "--tail", "nan"}, 2, "--tail"},
-    {"automation time not a time",
-     {"render", "{IN}", "{OUT}", "--automate", "cutoff@soon=0.5"},
-     2,
-     "not a time"},
-    {"unknown program",
-     {"render", "{IN}", "{OUT}", "--program", "16"},
-     2,
-     "program 16 does not exist"},
-    {"block size zero", {"render", "{IN}", "{OUT}", "--block", "0"}, 2, "--block"},
-    {"plug-in missing",
-     {"render", "{IN}", "{OUT}", "--plugin", "{FOLDER}/none.so"},
-     4,
-     "plug-in library not found"},
-    {"plug-in not a library",
-     {"render", "{IN}", "{OUT}", "--plugin", "{FOLDER}/text.wav"},
-     4,
-     "cannot load plug-in library"},
-    {"plug-in without main",
-     {"render", "{IN}", "{OUT}", "--plugin", "{SNDFILE}"},
-     4,
-     "exports no 'main'"},
-    {"plug-in main returns null",
-     {"info", "--plugin", "{FAKES}/fake_null_effect.so"},
-     4,
-     "made no effect"},
-    {"plug-in record with wrong magic",
-     {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_wrong_magic.so"},
-     4,
-     "wrong magic"},
-    {"plug-in with one channel",
-     {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_mono_effect.so"},
-     4,
-     "1 inputs and 1 outputs"},
-    {"no subcommand", {}, 2, "subcommand"},
-};
-
-std::string sndfileLibrary()
-{
-    for (const char* candidate :
-         {"/usr/lib/x86_64-linux-gnu/libsndfile.so.1", "/usr/lib/libsndfile.so.1"})
-        if (std::filesystem::exists(candidate))
-            return candidate;
-    return "/lib/libsndfile.so.1";
-}
-
-TEST(BadInput, EachGivesItsExitCodeAMessageAndNoOutput)
-{
     TestFolder folder;
     Audio input{2, 44100, noise(2000, 1)};
-    writeAudio(folder / "in.wav", input);
-    writeAudio(folder / "three.wav", Audio{3, 44100, noise(3000, 2)});
-    std::ofstream(folder / "text.wav") << "this is not audio";
-    const auto before = folder.files();
+};
 
-    for (const auto& bad : badInputs)
-    {
-        std::vector<std::string> arguments;
-        for (std::string argument : bad.arguments)
+TEST_F(BadInput, OptionsAreCheckedBeforeAnyWork)
+{
+    const std::vector<std::string> render = {"render", "{IN}", "{OUT}"};
+    const auto with = [&](std::vector<std::string> more) {
+        std::vector<std::string> arguments = render;
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return arguments;
+    };
+    expectOutcomes(
+        folder,
         {
-            const std::pair<std::string, std::string> replacements[] = {
-                {"{IN}", folder / "in.wav"},
-                {"{OUT}", folder / "out.wav"},
-                {"{FOLDER}", folder / ""},
-                {"{FAKES}", FAKE_PLUGIN_FOLDER},
-                {"{SNDFILE}", sndfileLibrary()}};
-            for (const auto& [key, value] : replacements)
-                if (auto at = argument.find(key); at != std::string::npos)
-                    argument.replace(at, key.size(), value);
-            arguments.push_back(argument);
-        }
-        if (bad.arguments.size() > 1 && bad.arguments[0] == "render" &&
-            std::find(arguments.begin(), arguments.end(), "--plugin") == arguments.end())
+            {"unknown parameter name", with({"--set", "resonance=0.5"}), 2,
+             "unknown parameter 'resonance'"},
+            {"unknown parameter index", with({"--set", "8=0.5"}), 2, "unknown parameter '8'"},
+            {"value above 1", with({"--set", "cutoff=1.5"}), 2, "outside 0..1"},
+            {"value below 0", with({"--set", "cutoff=-0.1"}), 2, "outside 0..1"},
+            {"value not a number", with({"--set", "cutoff=high"}), 2, "not a number"},
+            {"value NaN", with({"--set", "cutoff=nan"}), 2, "not a number"},
+            {"setting without value", with({"--set", "cutoff"}), 2, "PARAM=VALUE"},
+            {"automation beyond the end", with({"--automate", "cutoff@2s=0.5"}), 2,
+             "beyond the end"},
+            {"automation far beyond any frame", with({"--automate", "cutoff@1e15s=0.2"}), 2,
+             "beyond the end"},
+            {"automation at a 20-digit sample",
+             with({"--automate", "cutoff@99999999999999999999smp=0.2"}), 2, "beyond the end"},
+            {"automation at a negative time", with({"--automate", "cutoff@-1s=0.2"}), 2,
+             "not a time"},
+            {"automation at an infinite time", with({"--automate", "cutoff@infs=0.2"}), 2,
+             "not a time"},
+            {"automation time not a time", with({"--automate", "cutoff@soon=0.5"}), 2,
+             "not a time"},
+            {"tail not a number", with({"--tail", "nan"}), 2, "--tail"},
+            {"tail infinite", with({"--tail", "inf"}), 2, "--tail"},
+            {"tail negative", with({"--tail", "-1"}), 2, "--tail"},
+            {"tail above an hour", with({"--tail", "3601"}), 2, "--tail"},
+            {"unknown program", with({"--program", "16"}), 2, "program 16 does not exist"},
+            {"negative program", with({"--program", "-1"}), 2, "program -1 does not exist"},
+            {"program beyond 32 bits", with({"--program", "99999999999"}), 2, "--program"},
+            {"block size zero", with({"--block", "0"}), 2, "--block"},
+            {"block size too large", with({"--block", "2097152"}), 2, "--block"},
+            {"block size not a number", with({"--block", "many"}), 2, "--block"},
+            {"unknown sample format", with({"--format", "pcm12"}), 2, "--format"},
+            {"output equals input", {"render", "{IN}", "{IN}"}, 2, "would overwrite the input"},
+            {"output path empty", {"render", "{IN}", ""}, 2, "output path is empty"},
+            {"output is the current folder", {"render", "{IN}", "."}, 2, "is a folder"},
+            {"output is a folder", {"render", "{IN}", "{FOLDER}"}, 2, "is a folder"},
+            {"output names a folder", {"render", "{IN}", "{FOLDER}new/"}, 2, "names a folder"},
+            {"output folder missing", {"render", "{IN}", "{FOLDER}no/such/out.wav"}, 2,
+             "output's folder does not exist"},
+            {"output extension unknown", {"render", "{IN}", "{FOLDER}out.xyz"}, 2,
+             "cannot write '.xyz' files"},
+            {"container type unknown", with({"--type", "xyz"}), 2, "cannot write '.xyz' files"},
+            {"float into FLAC", {"render", "{IN}", "{FOLDER}out.flac"}, 2,
+             "FLAC (.flac files) cannot hold 32-bit float samples; use --format pcm16 or "
+             "--format pcm24"},
+            {"sample format for a lossy codec", {"render", "{IN}", "{FOLDER}out.mp3", "--format",
+             "pcm16"}, 2, "--format pcm16 does not apply"},
+            {"Opus at 44.1 kHz", {"render", "{IN}", "{FOLDER}out.opus"}, 2,
+             "cannot hold 2 channels at 44100 Hz"},
+            {"WAV cannot stream", with({"--type", "wav"}), 0, "", "out.wav"},
+            {"response without output", {"response"}, 2, "say where the response goes"},
+            {"response picture not a picture", {"response", "-o", "{FOLDER}r.jpg"}, 2,
+             ".png or .svg"},
+            {"response csv into a folder", {"response", "--csv", "{FOLDER}"}, 2, "is a folder"},
+            {"spectrogram output empty", {"spectrogram", "{IN}", "-o", ""}, 2,
+             "output path is empty"},
+            {"demo folder empty", {"demo", ""}, 2, "folder is empty"},
+        });
+}
+
+TEST_F(BadInput, MisspeltNamesAreNamedWithTheNearestValidOne)
+{
+    expectOutcomes(
+        folder,
         {
-            arguments.push_back("--plugin");
-            arguments.push_back(SWEEPFILTER_PLUGIN_PATH);
-        }
-        const ToolResult result = runTool(arguments);
-        SCOPED_TRACE(bad.what);
-        EXPECT_EQ(result.exitCode, bad.exitCode) << result.errors;
-        EXPECT_NE(result.errors.find(bad.message), std::string::npos) << result.errors;
-        auto after = folder.files();
-        EXPECT_EQ(std::set(after.begin(), after.end()), std::set(before.begin(), before.end()));
-    }
-    // The input is untouched by all of it.
-    EXPECT_EQ(readAudio(folder / "in.wav").samples, input.samples);
+            {"misspelt subcommand", {"rendr", "{IN}", "{OUT}"}, 2,
+             "unknown subcommand 'rendr'; did you mean 'render'?"},
+            {"misspelt subcommand, letters swapped", {"spectorgram", "{IN}"}, 2,
+             "did you mean 'spectrogram'?"},
+            {"unknown subcommand", {"transmogrify"}, 2, "unknown subcommand 'transmogrify'"},
+            {"misspelt option", {"render", "{IN}", "{OUT}", "--tial", "1"}, 2,
+             "unknown option '--tial' for render; did you mean '--tail'?"},
+            {"misspelt option with its value", {"render", "{IN}", "{OUT}", "--atomate=cutoff@0=1"},
+             2, "did you mean '--automate'?"},
+            {"option of another subcommand", {"info", "--tail", "1"}, 2,
+             "unknown option '--tail' for info"},
+            {"no subcommand", {}, 2, "subcommand"},
+        });
+}
+
+TEST_F(BadInput, InputFileProblemsAreNamed)
+{
+    expectOutcomes(
+        folder,
+        {
+            {"missing input", {"render", "{FOLDER}absent.wav", "{OUT}"}, 3, "input file not found"},
+            {"corrupt input", {"render", "{FOLDER}text.wav", "{OUT}"}, 3, "cannot read audio file"},
+            {"input is a folder", {"render", "{FOLDER}", "{OUT}"}, 3, "is a folder"},
+            {"three channels", {"render", "{FOLDER}three.wav", "{OUT}"}, 3, "has 3 channels"},
+            {"no frames and no tail", {"render", "{FOLDER}empty.wav", "{OUT}"}, 3,
+             "holds no audio; --tail SECONDS renders the effect's tail alone"},
+            {"a NaN sample", {"render", "{FOLDER}nan.wav", "{OUT}"}, 3,
+             "holds 1 non-finite samples (NaN or infinity), the first at frame 5; "
+             "--zero-non-finite renders them as zero"},
+            {"infinite samples", {"render", "{FOLDER}inf.wav", "{OUT}"}, 3,
+             "holds 3 non-finite samples (NaN or infinity), the first at frame 7"},
+            {"infinite samples rendered as zero",
+             {"render", "{FOLDER}inf.wav", "{OUT}", "--zero-non-finite"}, 0,
+             "rendered 3 non-finite input samples as zero, the first at frame 7", "out.wav"},
+            {"spectrogram of no frames", {"spectrogram", "{FOLDER}empty.wav", "-o",
+             "{FOLDER}s.png"}, 3, "holds no audio"},
+        });
+}
+
+TEST_F(BadInput, PluginProblemsAreNamed)
+{
+    expectOutcomes(
+        folder,
+        {
+            {"plug-in missing", {"render", "{IN}", "{OUT}", "--plugin", "{FOLDER}none.so"}, 4,
+             "plug-in library not found"},
+            {"plug-in not a library", {"render", "{IN}", "{OUT}", "--plugin", "{FOLDER}text.wav"},
+             4, "cannot load plug-in library"},
+            {"plug-in without main", {"render", "{IN}", "{OUT}", "--plugin", "{SNDFILE}"}, 4,
+             "exports no 'main'"},
+            {"plug-in main returns null", {"info", "--plugin", "{FAKES}/fake_null_effect.so"}, 4,
+             "made no effect"},
+            {"plug-in record with wrong magic",
+             {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_wrong_magic.so"}, 4,
+             "wrong magic"},
+            {"plug-in with one channel",
+             {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_mono_effect.so"}, 4,
+             "1 inputs and 1 outputs"},
+        });
 }
 
 } // namespace

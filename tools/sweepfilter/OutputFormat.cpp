@@ -20,6 +20,11 @@ const std::pair<const char*, int> encodings[] = {{"float", SF_FORMAT_FLOAT},
 
 bool holds(int format, int channels, int sampleRate)
 {
+    // libsndfile's check passes Opus at any rate; its encoder takes only these.
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS &&
+        sampleRate != 8000 && sampleRate != 12000 && sampleRate != 16000 &&
+        sampleRate != 24000 && sampleRate != 48000)
+        return false;
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
@@ -31,7 +36,7 @@ std::vector<Container> listContainers()
 {
     // The lossy ones under the names people use; libsndfile's own names for them are rarer.
     std::vector<Container> containers = {
-        {"mp3", "MP3 (MPEG Layer III)", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, true},
+        {"mp3", "MP3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, true},
         {"ogg", "Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, true},
         {"oga", "Ogg Vorbis", SF_FORMAT_OGG | SF_FORMAT_VORBIS, true},
         {"opus", "Ogg Opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, true}};
@@ -56,9 +61,11 @@ std::vector<Container> listContainers()
         };
         if (!writable || known(info.extension))
             continue;
-        containers.push_back({info.extension, info.name, info.format, false});
+        // "FLAC (Free Lossless Audio Codec)" is called FLAC in messages.
+        const std::string name = std::string(info.name).substr(0, std::string(info.name).find(" ("));
+        containers.push_back({info.extension, name, info.format, false});
         if (info.format == SF_FORMAT_AIFF)
-            containers.push_back({"aif", info.name, info.format, false});
+            containers.push_back({"aif", name, info.format, false});
     }
     std::sort(containers.begin(), containers.end(),
               [](const Container& a, const Container& b) { return a.extension < b.extension; });
@@ -102,7 +109,7 @@ const Container& containerFor(const std::string& path, const std::string& type, 
 int outputFormat(const Container& container, const std::string& encoding, int inputFormat,
                  int channels, int sampleRate)
 {
-    const std::string where = container.name + " (." + container.extension + ")";
+    const std::string where = container.name + " (." + container.extension + " files)";
     if (container.lossy)
     {
         if (encoding != "float" && encoding != "input")

@@ -37,8 +37,8 @@ const std::filesystem::path& picturePath(const std::filesystem::path& path)
 
 void Picture::checkPath(const std::string& path)
 {
-    wantsPng(path);
     OutputFile::checkPath(path);
+    wantsPng(path);
 }
 
 Picture::Picture(const std::filesystem::path& path, int width, int height)

@@ -1,17 +1,45 @@
 // A plug-in library that gets one thing wrong, for the host's error paths.
 
 #include <cstdint>
+#include <cstring>
 
+#include "EffectOpcodes.h"
 #include "EffectRecord.h"
 
 namespace
 {
 
+#if defined(FAKE_TEXTS_ON_OPEN)
+// Sets itself up on opening, as some plug-ins do: before that its texts are empty. Its one
+// parameter's name is not UTF-8.
+bool opened = false;
+
+std::intptr_t dispatch(sweepfilter::EffectRecord*, std::int32_t opcode, std::int32_t,
+                       std::intptr_t, void* pointer, float)
+{
+    namespace opcode_ = sweepfilter::opcode;
+    if (opcode == opcode_::open)
+        opened = true;
+    else if (opcode == opcode_::close)
+        opened = false;
+    else if (opcode == opcode_::getParameterName && opened)
+        std::strcpy(static_cast<char*>(pointer), "Gain \xff\xfe");
+    else if (opcode == opcode_::getProgramName && opened)
+        std::strcpy(static_cast<char*>(pointer), "Opened");
+    return 0;
+}
+
+float getParameter(sweepfilter::EffectRecord*, std::int32_t)
+{
+    return 0.5f;
+}
+#else
 std::intptr_t dispatch(sweepfilter::EffectRecord*, std::int32_t, std::int32_t, std::intptr_t, void*,
                        float)
 {
     return 0;
 }
+#endif
 
 sweepfilter::EffectRecord record = [] {
     sweepfilter::EffectRecord r{};
@@ -24,6 +52,10 @@ sweepfilter::EffectRecord record = [] {
 #elif defined(FAKE_MONO_EFFECT)
     r.numInputs = 1;
     r.numOutputs = 1;
+#elif defined(FAKE_TEXTS_ON_OPEN)
+    r.numPrograms = 1;
+    r.numParameters = 1;
+    r.getParameter = getParameter;
 #endif
     return r;
 }();
