@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <limits>
 #include <map>
 
 #include "PluginHost.h"
@@ -171,6 +172,56 @@ TEST(RenderCommand, OutputFormatFollowsTheOptions)
     EXPECT_EQ(formatOf("float.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT);
     EXPECT_EQ(formatOf("same.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
     EXPECT_EQ(formatOf("pcm24.aiff"), SF_FORMAT_AIFF | SF_FORMAT_PCM_24);
+}
+
+TEST(RenderCommand, NonFiniteInputIsRefusedOrRenderedAsZeroOnRequest)
+{
+    TestFolder folder;
+    Audio input = stereoTestSignal(3000);
+    Audio zeroed = input;
+    for (std::size_t at : {10u, 11u, 2001u, 5999u})
+    {
+        input.samples[at] = at % 2 ? -std::numeric_limits<float>::infinity()
+                                   : std::numeric_limits<float>::quiet_NaN();
+        zeroed.samples[at] = 0.0f;
+    }
+    writeAudio(folder / "in.wav", input);
+    const ToolResult result = runTool(
+        renderCommand(folder / "in.wav", folder / "out.wav", {"--zero-non-finite", "--block", "64"}));
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_NE(result.errors.find("rendered 4 non-finite input samples as zero, the first at frame 5"),
+              std::string::npos)
+        << result.errors;
+    expectSameBits(readAudio(folder / "out.wav"), referenceRender(zeroed, settingValues));
+
+    // From a pipe, which cannot be read twice, the refusal comes at the end: still no file.
+    const ToolResult piped = runCommand(
+        {"sh", "-c",
+         quoted(SWEEPFILTER_TOOL_PATH) + " render /dev/stdin " + quoted(folder / "piped.wav") +
+             " --plugin " + quoted(SWEEPFILTER_PLUGIN_PATH) + " < " + quoted(folder / "in.wav")});
+    EXPECT_EQ(piped.exitCode, 3);
+    EXPECT_NE(piped.errors.find("holds 4 non-finite samples"), std::string::npos) << piped.errors;
+    EXPECT_FALSE(std::filesystem::exists(folder / "piped.wav"));
+}
+
+TEST(RenderCommand, AnEmptyInputWithATailRendersTheTail)
+{
+    TestFolder folder;
+    const Audio empty{2, 44100, {}};
+    writeAudio(folder / "empty.wav", empty);
+    const ToolResult result =
+        runTool(renderCommand(folder / "empty.wav", folder / "out.wav", {"--tail", "0.1"}));
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    expectSameBits(readAudio(folder / "out.wav"), referenceRender(empty, settingValues, {}, 4410));
+}
+
+TEST(RenderCommand, VersionNamesTheToolAndThePlugin)
+{
+    const ToolResult result = runTool({"--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output.rfind("sweepfilter " SWEEPFILTER_TOOL_VERSION "\n", 0), 0u)
+        << result.output;
+    EXPECT_NE(result.output.find("version 1, unique id"), std::string::npos) << result.output;
 }
 
 TEST(DemoCommand, WritesItsFilesAndListing)

@@ -77,17 +77,36 @@ struct BlockBuffers
     }
 };
 
+// NaN and infinite input samples: how many, and the frame of the first.
 struct NonFiniteSamples
 {
     std::int64_t count = 0;
     std::int64_t firstFrame = -1;
+
+    void look(const float* interleaved, std::int64_t frames, int channels, std::int64_t position)
+    {
+        const auto samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
+        for (std::size_t i = 0; i < samples; ++i)
+            if (!std::isfinite(interleaved[i]) && count++ == 0)
+                firstFrame = position + static_cast<std::int64_t>(i / static_cast<std::size_t>(channels));
+    }
+
+    ToolError refusal(const std::string& input) const
+    {
+        return ToolError(ExitCode::audioFile,
+                         input + " holds " + std::to_string(count) +
+                             " non-finite samples (NaN or infinity), the first at frame " +
+                             std::to_string(firstFrame) +
+                             "; --zero-non-finite renders them as zero");
+    }
 };
 
+// A file can be read twice: looked through before any output is made. (A pipe is looked
+// at while rendering, and refused at the end.)
 NonFiniteSamples findNonFinite(const std::string& path)
 {
     SoundFile file = SoundFile::openForReading(path);
-    const auto channels = static_cast<std::size_t>(file.channels());
-    std::vector<float> frames(4096 * channels);
+    std::vector<float> frames(4096 * static_cast<std::size_t>(file.channels()));
     NonFiniteSamples found;
     for (std::int64_t position = 0;;)
     {
@@ -95,12 +114,7 @@ NonFiniteSamples findNonFinite(const std::string& path)
         const std::int64_t count = file.read(frames.data(), 4096);
         if (count == 0)
             return found;
-        for (std::size_t i = 0; i < static_cast<std::size_t>(count) * channels; ++i)
-            if (!std::isfinite(frames[i]))
-            {
-                if (found.count++ == 0)
-                    found.firstFrame = position + static_cast<std::int64_t>(i / channels);
-            }
+        found.look(frames.data(), count, file.channels(), position);
         position += count;
     }
 }
@@ -134,13 +148,9 @@ void render(const RenderOptions& options)
         throw ToolError(ExitCode::audioFile, "audio file " + options.input +
                                                  " holds no audio; --tail SECONDS renders the "
                                                  "effect's tail alone");
-    const NonFiniteSamples nonFinite = findNonFinite(options.input);
-    if (nonFinite.count > 0 && !options.zeroNonFinite)
-        throw ToolError(ExitCode::audioFile,
-                        options.input + " holds " + std::to_string(nonFinite.count) +
-                            " non-finite samples (NaN or infinity), the first at frame " +
-                            std::to_string(nonFinite.firstFrame) +
-                            "; --zero-non-finite renders them as zero");
+    if (!options.zeroNonFinite && std::filesystem::is_regular_file(options.input))
+        if (const NonFiniteSamples found = findNonFinite(options.input); found.count > 0)
+            throw found.refusal(options.input);
 
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
@@ -176,6 +186,7 @@ void render(const RenderOptions& options)
 
     Progress progress(totalFrames, sampleRate, options.verbosity != Verbosity::quiet);
     BlockBuffers buffers(static_cast<std::size_t>(options.blockFrames), input.channels());
+    NonFiniteSamples nonFinite;
     std::size_t nextChange = 0;
     for (std::int64_t position = 0; position < totalFrames;)
     {
@@ -190,6 +201,7 @@ void render(const RenderOptions& options)
         const std::int64_t wanted = std::clamp<std::int64_t>(inputFrames - position, 0, frames);
         if (wanted > 0 && input.read(buffers.fileFrames.data(), wanted) != wanted)
             throw ToolError(ExitCode::audioFile, options.input + " ends before its stated length");
+        nonFinite.look(buffers.fileFrames.data(), wanted, input.channels(), position);
         buffers.takeInput(static_cast<std::size_t>(frames), static_cast<std::size_t>(wanted),
                           input.channels());
         if (options.accumulate)
@@ -211,6 +223,8 @@ void render(const RenderOptions& options)
     }
     effect.suspend();
     effect.close();
+    if (nonFinite.count > 0 && !options.zeroNonFinite)
+        throw nonFinite.refusal(options.input);
     output.close();
     progress.finish();
     if (nonFinite.count > 0)
