@@ -7,6 +7,7 @@
 #include <random>
 #include <vector>
 
+#include "Interruption.h"
 #include "ToolError.h"
 #include "OutputFile.h"
 #include "Response.h"
@@ -166,9 +167,12 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
             throw;
         std::string names;
         for (const auto& name : written)
-            names += " " + name;
-        throw ToolError(failure.code(), std::string(failure.what()) + "; finished before it, in " +
-                                            folder + ":" + names);
+            names += (names.empty() ? "" : ", ") + name;
+        const int signal = receivedSignal();
+        throw ToolError(failure.code(),
+                        (signal ? std::string("interrupted by ") + signalName(signal)
+                                : std::string(failure.what())) +
+                            "; the files finished before stay in " + folder + ": " + names);
     }
     std::printf("Wrote to %s:\n%s", folder.c_str(), listing.c_str());
 }
