@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <filesystem>
 
 #include <nlohmann/json.hpp>
@@ -67,6 +69,47 @@ TEST(InfoCommand, ABarePluginNameIsTheFileInTheCurrentFolder)
     ASSERT_EQ(std::system(command.c_str()), 0) << readText(folder / "out");
     EXPECT_NE(readText(folder / "out").find("unique id   ZF17"), std::string::npos)
         << readText(folder / "out");
+}
+
+// A plug-in that names things only once opened, one name not UTF-8: info opens it as a host
+// does, and JSON shows the odd bytes as U+FFFD rather than failing.
+TEST(InfoCommand, OpensTheEffectAndEscapesAnyBytes)
+{
+    const std::string fake = FAKE_PLUGIN_FOLDER "/fake_texts_on_open.so";
+    const ToolResult text = runTool({"info", "--plugin", fake});
+    ASSERT_EQ(text.exitCode, 0) << text.errors;
+    EXPECT_NE(text.output.find("Opened"), std::string::npos) << text.output;
+    EXPECT_NE(text.output.find("\"Gain \xff\xfe\""), std::string::npos) << text.output;
+
+    const ToolResult json = runTool({"info", "--json", "--plugin", fake});
+    ASSERT_EQ(json.exitCode, 0) << json.errors;
+    const auto info = nlohmann::json::parse(json.output);
+    EXPECT_EQ(info["programs"][0], "Opened");
+    EXPECT_EQ(info["parameters"][0]["name"], "Gain \xef\xbf\xbd\xef\xbf\xbd");
+    EXPECT_EQ(info["parameters"][3]["name"], "P3");
+}
+
+// The response holds a sweep and a send off by their names; another plug-in's parameters of
+// the same indices are left alone (this one would fall silent with its parameter 3 at zero).
+TEST(ResponseCommand, LeavesAnotherPluginsParametersAlone)
+{
+    TestFolder folder;
+    const ToolResult result = runTool({"response", "--csv", folder / "r.csv", "--plugin",
+                                       FAKE_PLUGIN_FOLDER "/fake_texts_on_open.so"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors;
+    std::istringstream rows(readText(folder / "r.csv"));
+    std::string row;
+    std::getline(rows, row); // the heading
+    int count = 0;
+    while (std::getline(rows, row))
+    {
+        double hz = 0, left = 0, right = 0;
+        ASSERT_EQ(std::sscanf(row.c_str(), "%lf,%lf,%lf", &hz, &left, &right), 3) << row;
+        EXPECT_NEAR(left, 0.0, 1e-6) << row;
+        EXPECT_NEAR(right, 0.0, 1e-6) << row;
+        ++count;
+    }
+    EXPECT_GT(count, 100);
 }
 
 } // namespace

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <complex>
 #include <fstream>
@@ -10,6 +14,7 @@
 #include "LowpassBiquad.h"
 #include "ParameterMapping.h"
 #include "FourierAnalysis.h"
+#include "TestSignals.h"
 #include "ToolSupport.h"
 
 namespace sweepfilter::test
@@ -220,6 +225,46 @@ TEST(Spectrogram, PeakFollowsASineSweep)
         EXPECT_GT(row[peak], -20.0);
         EXPECT_LT(row[peak], -5.0);
     }
+}
+
+// The peak resident memory of one run of the tool, in bytes.
+long peakMemoryOfTool(const std::vector<std::string>& arguments)
+{
+    std::vector<std::string> argv = {SWEEPFILTER_TOOL_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        std::vector<char*> pointers;
+        for (auto& argument : argv)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return usage.ru_maxrss * 1024L;
+}
+
+// The spectrogram streams its file: ten times the length takes no more memory.
+TEST(Spectrogram, MemoryDoesNotGrowWithTheFilesLength)
+{
+    TestFolder folder;
+    const auto write = [&](const std::string& name, std::size_t seconds) {
+        writeAudio(folder / name, Audio{2, 8000, noise(2 * 8000 * seconds, 5)},
+                   SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    };
+    write("one-minute.wav", 60);
+    write("ten-minutes.wav", 600);
+    const long shortPeak =
+        peakMemoryOfTool({"spectrogram", folder / "one-minute.wav", "-o", folder / "a.png"});
+    const long longPeak =
+        peakMemoryOfTool({"spectrogram", folder / "ten-minutes.wav", "-o", folder / "b.png"});
+    // Holding the ten-minute file's samples alone would take 19 MB more.
+    EXPECT_LT(longPeak - shortPeak, 2L << 20) << shortPeak << " vs " << longPeak;
 }
 
 } // namespace
