@@ -14,8 +14,8 @@ namespace
 std::string comparable(const std::string& name)
 {
     std::string folded;
-    for (unsigned char c : name)
-        if (!std::isspace(c) && c != '-' && c != '_')
+    for (const char raw : name)
+        if (const auto c = static_cast<unsigned char>(raw); !std::isspace(c) && raw != '-' && raw != '_')
             folded += static_cast<char>(std::tolower(c));
     return folded;
 }

@@ -47,7 +47,7 @@ void measureImpulse(HostedEffect& effect, std::vector<double>& left, std::vector
     {
         effect.processReplace(inputs, outputs, block);
         inLeft[0] = inRight[0] = 0.0f;
-        for (std::int32_t i = 0; i < block; ++i)
+        for (std::size_t i = 0; i < static_cast<std::size_t>(block); ++i)
         {
             left.push_back(outLeft[i]);
             right.push_back(outRight[i]);

@@ -107,7 +107,7 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
         throw ToolError(ExitCode::audioFile, "audio file " + input + " holds no audio");
     const double sampleRate = file.sampleRate();
     const std::int64_t sampleCount = file.frames();
-    const auto transformFrames = static_cast<std::size_t>((sampleCount + hop - 1) / hop);
+    const auto transformFrames = (static_cast<std::size_t>(sampleCount) + hop - 1) / hop;
     ChannelWindow samples(file, channel, window);
     ShortTimeSpectrum spectrum(window);
 
