@@ -165,6 +165,16 @@ TEST_F(OutputTarget, DashIsStandardOutputInAContainerThatStreams)
 
     EXPECT_NE(runTool({"render", "--help"}).output.find("- for standard output"),
               std::string::npos);
+
+    // Audio is not sent to a terminal.
+    const ToolResult terminal =
+        runCommand({"script", "-qec",
+                    quoted(SWEEPFILTER_TOOL_PATH) + " render " + quoted(folder / "in.wav") +
+                        " - --plugin " + quoted(SWEEPFILTER_PLUGIN_PATH),
+                    "/dev/null"});
+    EXPECT_EQ(terminal.exitCode, 2);
+    EXPECT_NE(terminal.output.find("standard output is a terminal"), std::string::npos)
+        << terminal.output;
 }
 
 } // namespace

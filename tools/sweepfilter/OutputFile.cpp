@@ -57,7 +57,12 @@ TargetKind checkedTarget(const std::string& path)
     if (path.empty())
         throw ToolError(ExitCode::usage, "the output path is empty");
     if (path == "-")
+    {
+        if (isatty(STDOUT_FILENO))
+            throw ToolError(ExitCode::usage, "standard output is a terminal, not a place for "
+                                             "audio or pictures: redirect it or name a file");
         return TargetKind::standardOutput;
+    }
     struct stat status
     {
     };
@@ -68,6 +73,8 @@ TargetKind checkedTarget(const std::string& path)
                             "the output " + path + " is a folder; name a file in it");
         return S_ISREG(status.st_mode) ? TargetKind::regularFile : TargetKind::other;
     }
+    if (errno != ENOENT) // a name too long, a file where a folder should be, no permission
+        throw ToolError(ExitCode::usage, "the output " + path + " cannot be: " + std::strerror(errno));
     if (path.back() == '/')
         throw ToolError(ExitCode::usage, "the output " + path + " names a folder, not a file");
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
