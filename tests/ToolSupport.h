@@ -1,7 +1,9 @@
 #pragma once
 
 #include <sndfile.h>
+#include <fcntl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -82,6 +84,31 @@ inline ToolResult runCommand(const std::vector<std::string>& arguments)
 }
 
 #ifdef SWEEPFILTER_TOOL_PATH
+// Starts the built command-line tool without waiting for it: no input, its output thrown
+// away, its messages into the file `errorsPath`. Answers the process id.
+inline pid_t startTool(const std::vector<std::string>& arguments,
+                       const std::string& errorsPath = "/dev/null")
+{
+    std::vector<std::string> argv = {SWEEPFILTER_TOOL_PATH};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    const pid_t child = fork();
+    if (child == 0)
+    {
+        const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int nothing = open("/dev/null", O_RDWR);
+        dup2(nothing, 0);
+        dup2(nothing, 1);
+        dup2(errors, 2);
+        std::vector<char*> pointers;
+        for (auto& argument : argv)
+            pointers.push_back(argument.data());
+        pointers.push_back(nullptr);
+        execv(pointers[0], pointers.data());
+        _exit(127);
+    }
+    return child;
+}
+
 // Runs the built command-line tool.
 inline ToolResult runTool(std::vector<std::string> arguments)
 {

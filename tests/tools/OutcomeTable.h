@@ -40,8 +40,10 @@ inline std::vector<std::string> expandArguments(const std::vector<std::string>& 
     for (std::string argument : arguments)
     {
         const std::pair<std::string, std::string> replacements[] = {
-            {"{IN}", folder / "in.wav"},   {"{OUT}", folder / "out.wav"},
-            {"{FOLDER}", folder / ""},     {"{FAKES}", FAKE_PLUGIN_FOLDER},
+            {"{IN}", folder / "in.wav"},
+            {"{OUT}", folder / "out.wav"},
+            {"{FOLDER}", folder / ""},
+            {"{FAKES}", FAKE_PLUGIN_FOLDER},
             {"{SNDFILE}", sndfileLibrary()}};
         for (const auto& [key, value] : replacements)
             if (auto at = argument.find(key); at != std::string::npos)
@@ -49,9 +51,9 @@ inline std::vector<std::string> expandArguments(const std::vector<std::string>& 
         expanded.push_back(argument);
     }
     // Render, response and info use the built plug-in unless the case names another.
-    const bool hostsPlugin = !arguments.empty() && (arguments[0] == "render" ||
-                                                    arguments[0] == "response" ||
-                                                    arguments[0] == "info");
+    const bool hostsPlugin =
+        !arguments.empty() &&
+        (arguments[0] == "render" || arguments[0] == "response" || arguments[0] == "info");
     if (hostsPlugin && std::find(expanded.begin(), expanded.end(), "--plugin") == expanded.end())
     {
         expanded.push_back("--plugin");

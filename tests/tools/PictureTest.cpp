@@ -2,7 +2,6 @@
 
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <complex>
@@ -213,7 +212,8 @@ TEST(Spectrogram, PeakFollowsASineSweep)
     for (std::size_t frame = 8; (frame + 16) * 256 < sweep.size(); frame += 8)
     {
         const auto from = sweep.begin() + static_cast<std::ptrdiff_t>(frame * 256);
-        const auto to = sweep.begin() + static_cast<std::ptrdiff_t>(std::min(sweep.size(), frame * 256 + 2048));
+        const auto to =
+            sweep.begin() + static_cast<std::ptrdiff_t>(std::min(sweep.size(), frame * 256 + 2048));
         const auto row = spectrum.frameDecibels(std::vector<float>(from, to));
         const auto peak =
             static_cast<std::size_t>(std::max_element(row.begin(), row.end()) - row.begin());
@@ -230,18 +230,7 @@ TEST(Spectrogram, PeakFollowsASineSweep)
 // The peak resident memory of one run of the tool, in bytes.
 long peakMemoryOfTool(const std::vector<std::string>& arguments)
 {
-    std::vector<std::string> argv = {SWEEPFILTER_TOOL_PATH};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    const pid_t child = fork();
-    if (child == 0)
-    {
-        std::vector<char*> pointers;
-        for (auto& argument : argv)
-            pointers.push_back(argument.data());
-        pointers.push_back(nullptr);
-        execv(pointers[0], pointers.data());
-        _exit(127);
-    }
+    const pid_t child = startTool(arguments);
     int status = 0;
     rusage usage{};
     wait4(child, &status, 0, &usage);

@@ -186,11 +186,12 @@ TEST(RenderCommand, NonFiniteInputIsRefusedOrRenderedAsZeroOnRequest)
         zeroed.samples[at] = 0.0f;
     }
     writeAudio(folder / "in.wav", input);
-    const ToolResult result = runTool(
-        renderCommand(folder / "in.wav", folder / "out.wav", {"--zero-non-finite", "--block", "64"}));
+    const ToolResult result = runTool(renderCommand(folder / "in.wav", folder / "out.wav",
+                                                    {"--zero-non-finite", "--block", "64"}));
     ASSERT_EQ(result.exitCode, 0) << result.errors;
-    EXPECT_NE(result.errors.find("rendered 4 non-finite input samples as zero, the first at frame 5"),
-              std::string::npos)
+    EXPECT_NE(
+        result.errors.find("rendered 4 non-finite input samples as zero, the first at frame 5"),
+        std::string::npos)
         << result.errors;
     expectSameBits(readAudio(folder / "out.wav"), referenceRender(zeroed, settingValues));
 

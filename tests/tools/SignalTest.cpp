@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -28,24 +27,8 @@ class RunningTool
 {
 public:
     RunningTool(const std::vector<std::string>& arguments, const std::string& errorsPath)
+        : pid_(startTool(arguments, errorsPath))
     {
-        std::vector<std::string> argv = {SWEEPFILTER_TOOL_PATH};
-        argv.insert(argv.end(), arguments.begin(), arguments.end());
-        pid_ = fork();
-        if (pid_ == 0)
-        {
-            const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            const int nothing = open("/dev/null", O_RDWR);
-            dup2(nothing, 0);
-            dup2(nothing, 1);
-            dup2(errors, 2);
-            std::vector<char*> pointers;
-            for (auto& argument : argv)
-                pointers.push_back(argument.data());
-            pointers.push_back(nullptr);
-            execv(pointers[0], pointers.data());
-            _exit(127);
-        }
     }
     ~RunningTool()
     {
@@ -76,7 +59,7 @@ public:
     }
 
 private:
-    pid_t pid_ = -1;
+    pid_t pid_;
     bool finished_ = false;
 };
 
@@ -115,8 +98,9 @@ const Scene scenes[] = {
     // Rendering an hour of tail: interrupted in the middle of the work.
     {"render",
      [](const TestFolder& f) {
-         return std::vector<std::string>{"render", f / "in.wav", f / "out.wav", "--tail", "3600",
-                                         "-q", "--plugin", SWEEPFILTER_PLUGIN_PATH};
+         return std::vector<std::string>{
+             "render", f / "in.wav", f / "out.wav", "--tail",
+             "3600",   "-q",         "--plugin",    SWEEPFILTER_PLUGIN_PATH};
      },
      [](const TestFolder& f) { return holdsTemporary(f); }, "out.wav"},
     // A picture into a FIFO nobody reads: interrupted while blocked opening it.

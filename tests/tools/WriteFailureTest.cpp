@@ -48,11 +48,13 @@ TEST(WriteFailures, AFullDeviceFailsEveryContainerAndEveryPicture)
         arguments.insert(arguments.end(), encoding.options.begin(), encoding.options.end());
         cases.push_back({encoding.extension, arguments, 3, "No space left on device"});
     }
-    cases.push_back({"response picture", {"response", "-o", "{FOLDER}full.png"}, 3,
-                     "No space left on device"});
-    cases.push_back({"response numbers", {"response", "--csv", "/dev/full"}, 3,
-                     "No space left on device"});
-    cases.push_back({"spectrogram", {"spectrogram", "{IN}", "-o", "{FOLDER}full.png"}, 3,
+    cases.push_back(
+        {"response picture", {"response", "-o", "{FOLDER}full.png"}, 3, "No space left on device"});
+    cases.push_back(
+        {"response numbers", {"response", "--csv", "/dev/full"}, 3, "No space left on device"});
+    cases.push_back({"spectrogram",
+                     {"spectrogram", "{IN}", "-o", "{FOLDER}full.png"},
+                     3,
                      "No space left on device"});
     expectOutcomes(folder, cases);
 }
@@ -92,8 +94,8 @@ TEST(WriteFailures, AFullDiskNeverGivesACutShortFile)
     // succeed with the whole render in the file or fail with exit 3 and leave nothing.
     for (const auto& encoding : encodings)
     {
-        const bool lossy = std::string(encoding.extension) == "mp3" ||
-                           std::string(encoding.extension) == "ogg";
+        const bool lossy =
+            std::string(encoding.extension) == "mp3" || std::string(encoding.extension) == "ogg";
         int failures = 0, successes = 0;
         for (double seconds = encoding.shortest; seconds < encoding.longest; seconds *= 1.12)
         {
@@ -101,7 +103,7 @@ TEST(WriteFailures, AFullDiskNeverGivesACutShortFile)
             const auto frames = static_cast<std::size_t>(seconds * 22050);
             writeAudio(folder / "in.wav", Audio{2, 22050, noise(2 * frames, 7)});
             const std::string output = folder / ("disk/out." + std::string(encoding.extension));
-            std::vector<std::string> arguments = {"render",  folder / "in.wav", output, "-q",
+            std::vector<std::string> arguments = {"render",   folder / "in.wav",      output, "-q",
                                                   "--plugin", SWEEPFILTER_PLUGIN_PATH};
             arguments.insert(arguments.end(), encoding.options.begin(), encoding.options.end());
             const ToolResult result = runTool(arguments);

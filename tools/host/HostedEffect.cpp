@@ -15,7 +15,8 @@ std::string comparable(const std::string& name)
 {
     std::string folded;
     for (const char raw : name)
-        if (const auto c = static_cast<unsigned char>(raw); !std::isspace(c) && raw != '-' && raw != '_')
+        if (const auto c = static_cast<unsigned char>(raw);
+            !std::isspace(c) && raw != '-' && raw != '_')
             folded += static_cast<char>(std::tolower(c));
     return folded;
 }

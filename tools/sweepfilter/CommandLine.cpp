@@ -24,7 +24,9 @@ namespace
 void addPluginOption(CLI::App& command, std::string& plugin)
 {
     plugin = host::PluginLibrary::besideExecutable();
-    command.add_option("--plugin", plugin, "Plug-in library file (a bare name is in the current folder)")
+    command
+        .add_option("--plugin", plugin,
+                    "Plug-in library file (a bare name is in the current folder)")
         ->capture_default_str();
 }
 
@@ -147,9 +149,8 @@ void CommandLine::setupInfo()
     auto* command = app_.add_subcommand("info", "Show a plug-in's record, programs and parameters");
     addPluginOption(*command, options->plugin);
     command->add_flag("--json", options->json, "Print JSON for scripts");
-    command->callback([this, options] {
-        work_ = [options] { printInfo(options->plugin, options->json); };
-    });
+    command->callback(
+        [this, options] { work_ = [options] { printInfo(options->plugin, options->json); }; });
 }
 
 void CommandLine::setupRender()
@@ -250,9 +251,7 @@ void CommandLine::setupSpectrogram()
         const ChannelChoice channel = options->channel == "right" ? ChannelChoice::right
                                       : options->channel == "mid" ? ChannelChoice::mid
                                                                   : ChannelChoice::left;
-        work_ = [options, channel] {
-            writeSpectrogram(options->input, options->picture, channel);
-        };
+        work_ = [options, channel] { writeSpectrogram(options->input, options->picture, channel); };
     });
 }
 
@@ -288,7 +287,8 @@ std::string CommandLine::nearestNameHint() const
             const std::string name = argument.substr(0, argument.find('='));
             const CLI::App* scope = chosen ? chosen : &app_;
             if (argument == "-" || scope->get_option_no_throw(name) ||
-                app_.get_option_no_throw(name) || argument.find_first_not_of("-.0123456789") == std::string::npos)
+                app_.get_option_no_throw(name) ||
+                argument.find_first_not_of("-.0123456789") == std::string::npos)
                 continue;
             std::vector<std::string> names;
             for (const auto* option : scope->get_options())
@@ -315,9 +315,9 @@ std::string CommandLine::nearestNameHint() const
 
 int CommandLine::exit(const CLI::Error& error)
 {
-    const bool isParseFailure =
-        error.get_exit_code() != 0 && !dynamic_cast<const CLI::CallForHelp*>(&error) &&
-        !dynamic_cast<const CLI::CallForAllHelp*>(&error);
+    const bool isParseFailure = error.get_exit_code() != 0 &&
+                                !dynamic_cast<const CLI::CallForHelp*>(&error) &&
+                                !dynamic_cast<const CLI::CallForAllHelp*>(&error);
     if (isParseFailure)
         if (const std::string hint = nearestNameHint(); !hint.empty())
         {

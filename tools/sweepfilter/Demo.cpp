@@ -99,8 +99,8 @@ void writeText(const std::filesystem::path& path, const std::string& text)
 
 // The demo's steps, each writing some of the files; interrupted, the message names what was
 // finished and stays.
-void runSteps(const std::filesystem::path& base, const std::string& pluginPath,
-              Verbosity verbosity, std::string& listing, std::vector<std::string>& written)
+void runSteps(const std::filesystem::path& base, const std::string& pluginPath, Verbosity verbosity,
+              std::string& listing, std::vector<std::string>& written)
 {
     const auto inputPath = base / "00-input.wav";
     writeSignal(inputPath, makeDemoSignal());
@@ -153,8 +153,9 @@ void runDemo(const std::string& folder, const std::string& pluginPath, Verbosity
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (error || !std::filesystem::is_directory(folder, error))
-        throw ToolError(ExitCode::audioFile, "cannot create the folder " + folder + ": " +
-                                                 (error ? error.message() : "a file is in the way"));
+        throw ToolError(ExitCode::audioFile,
+                        "cannot create the folder " + folder + ": " +
+                            (error ? error.message() : "a file is in the way"));
     std::string listing;
     std::vector<std::string> written;
     try

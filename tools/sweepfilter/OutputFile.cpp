@@ -74,7 +74,8 @@ TargetKind checkedTarget(const std::string& path)
         return S_ISREG(status.st_mode) ? TargetKind::regularFile : TargetKind::other;
     }
     if (errno != ENOENT) // a name too long, a file where a folder should be, no permission
-        throw ToolError(ExitCode::usage, "the output " + path + " cannot be: " + std::strerror(errno));
+        throw ToolError(ExitCode::usage,
+                        "the output " + path + " cannot be: " + std::strerror(errno));
     if (path.back() == '/')
         throw ToolError(ExitCode::usage, "the output " + path + " names a folder, not a file");
     const std::filesystem::path folder = std::filesystem::path(path).parent_path();
@@ -89,6 +90,15 @@ TargetKind checkedTarget(const std::string& path)
 void OutputFile::checkPath(const std::string& path)
 {
     checkedTarget(path);
+}
+
+bool OutputFile::isStream(const std::string& path)
+{
+    struct stat status
+    {
+    };
+    return path == "-" || (stat(path.c_str(), &status) == 0 &&
+                           (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)));
 }
 
 OutputFile::OutputFile(const std::string& path) : name_(path)
@@ -222,8 +232,9 @@ void OutputFile::commit()
     unregisterPending(temporaryPath_.string());
     // The rename itself lasts once the folder is synced; a folder that cannot be synced has
     // nothing more to lose.
-    const int folder = ::open(finalPath_.parent_path().empty() ? "." : finalPath_.parent_path().c_str(),
-                              O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        ::open(finalPath_.parent_path().empty() ? "." : finalPath_.parent_path().c_str(),
+               O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0)
     {
         ::fsync(folder);

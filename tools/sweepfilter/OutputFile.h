@@ -28,6 +28,10 @@ public:
     // The checks of the constructor, without creating anything: run before the work starts.
     static void checkPath(const std::string& path);
 
+    // Standard output, a FIFO or a socket: written front to back, never seeking. (Known
+    // before opening, which may wait for a FIFO's reader.)
+    static bool isStream(const std::string& path);
+
     int descriptor() const { return descriptor_; }
     // A regular file or a device that seeks: a container may go back to finish its header.
     bool seekable() const { return seekable_; }

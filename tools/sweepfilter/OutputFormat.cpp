@@ -21,9 +21,8 @@ const std::pair<const char*, int> encodings[] = {{"float", SF_FORMAT_FLOAT},
 bool holds(int format, int channels, int sampleRate)
 {
     // libsndfile's check passes Opus at any rate; its encoder takes only these.
-    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS &&
-        sampleRate != 8000 && sampleRate != 12000 && sampleRate != 16000 &&
-        sampleRate != 24000 && sampleRate != 48000)
+    if ((format & SF_FORMAT_SUBMASK) == SF_FORMAT_OPUS && sampleRate != 8000 &&
+        sampleRate != 12000 && sampleRate != 16000 && sampleRate != 24000 && sampleRate != 48000)
         return false;
     SF_INFO info{};
     info.format = format;
@@ -51,10 +50,10 @@ std::vector<Container> listContainers()
         sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info);
         if (info.format == SF_FORMAT_OGG || info.format == SF_FORMAT_MPEG)
             continue;
-        const bool writable = std::any_of(std::begin(encodings), std::end(encodings),
-                                          [&](const auto& encoding) {
-                                              return holds(info.format | encoding.second, 2, 44100);
-                                          });
+        const bool writable =
+            std::any_of(std::begin(encodings), std::end(encodings), [&](const auto& encoding) {
+                return holds(info.format | encoding.second, 2, 44100);
+            });
         const auto known = [&](const std::string& extension) {
             return std::any_of(containers.begin(), containers.end(),
                                [&](const Container& c) { return c.extension == extension; });
@@ -62,7 +61,8 @@ std::vector<Container> listContainers()
         if (!writable || known(info.extension))
             continue;
         // "FLAC (Free Lossless Audio Codec)" is called FLAC in messages.
-        const std::string name = std::string(info.name).substr(0, std::string(info.name).find(" ("));
+        const std::string name =
+            std::string(info.name).substr(0, std::string(info.name).find(" ("));
         containers.push_back({info.extension, name, info.format, false});
         if (info.format == SF_FORMAT_AIFF)
             containers.push_back({"aif", name, info.format, false});
@@ -89,8 +89,8 @@ const std::vector<Container>& writableContainers()
 
 const Container& containerFor(const std::string& path, const std::string& type, bool seekable)
 {
-    std::string extension = lowerCase(type.empty() ? std::filesystem::path(path).extension().string()
-                                                   : type);
+    std::string extension =
+        lowerCase(type.empty() ? std::filesystem::path(path).extension().string() : type);
     if (!extension.empty() && extension.front() == '.')
         extension.erase(0, 1);
     if (extension.empty())
@@ -135,10 +135,56 @@ int outputFormat(const Container& container, const std::string& encoding, int in
     const std::string what = encoding == "float"   ? "32-bit float samples"
                              : encoding == "input" ? "the input's encoding"
                                                    : encoding + " samples";
-    throw ToolError(ExitCode::usage,
-                    where + " cannot hold " + what +
-                        (working.empty() ? " at " + std::to_string(sampleRate) + " Hz"
-                                         : "; use " + working));
+    throw ToolError(
+        ExitCode::usage,
+        where + " cannot hold " + what +
+            (working.empty() ? " at " + std::to_string(sampleRate) + " Hz" : "; use " + working));
+}
+
+void checkOutputSize(const Container& container, int format, int channels, std::int64_t frames)
+{
+    switch (container.format & SF_FORMAT_TYPEMASK)
+    {
+    case SF_FORMAT_W64:
+    case SF_FORMAT_RF64:
+    case SF_FORMAT_CAF:
+    case SF_FORMAT_FLAC:
+    case SF_FORMAT_OGG:
+    case SF_FORMAT_MPEG:
+    case SF_FORMAT_RAW:
+        return; // lengths of 64 bits, or none to state
+    default:
+        break;
+    }
+    std::int64_t bytesPerSample = 4;
+    switch (format & SF_FORMAT_SUBMASK)
+    {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW:
+        bytesPerSample = 1;
+        break;
+    case SF_FORMAT_PCM_16:
+        bytesPerSample = 2;
+        break;
+    case SF_FORMAT_PCM_24:
+        bytesPerSample = 3;
+        break;
+    case SF_FORMAT_DOUBLE:
+        bytesPerSample = 8;
+        break;
+    default:
+        break;
+    }
+    // Room for the header and the chunks libsndfile adds.
+    constexpr std::int64_t limit = (std::int64_t{1} << 32) - (std::int64_t{1} << 20);
+    const std::int64_t bytes = frames * channels * bytesPerSample;
+    if (frames > limit || bytes > limit)
+        throw ToolError(ExitCode::usage, "the output would hold " + std::to_string(bytes) +
+                                             " bytes of audio, " + "beyond the 4 GiB " +
+                                             container.name + " (." + container.extension +
+                                             " files) can hold; write .w64, .rf64 or .caf instead");
 }
 
 } // namespace sweepfilter::tool

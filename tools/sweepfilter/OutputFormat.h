@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,10 @@ const Container& containerFor(const std::string& path, const std::string& type, 
 // ToolError(usage) when the container cannot hold it, naming the --format values that work.
 int outputFormat(const Container& container, const std::string& encoding, int inputFormat,
                  int channels, int sampleRate);
+
+// Throws ToolError(usage) when `frames` of the format would not fit the container: WAV, AIFF
+// and the other containers with 32-bit chunk sizes end at 4 GiB, and libsndfile would wrap
+// their lengths silently. Names the containers that hold more.
+void checkOutputSize(const Container& container, int format, int channels, std::int64_t frames);
 
 } // namespace sweepfilter::tool

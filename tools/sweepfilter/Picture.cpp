@@ -42,8 +42,7 @@ void Picture::checkPath(const std::string& path)
 }
 
 Picture::Picture(const std::filesystem::path& path, int width, int height)
-    : file_(picturePath(path).string()), png_(wantsPng(path)),
-      width_(width), height_(height)
+    : file_(picturePath(path).string()), png_(wantsPng(path)), width_(width), height_(height)
 {
     surface_ =
         png_ ? cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height)

@@ -88,7 +88,8 @@ struct NonFiniteSamples
         const auto samples = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels);
         for (std::size_t i = 0; i < samples; ++i)
             if (!std::isfinite(interleaved[i]) && count++ == 0)
-                firstFrame = position + static_cast<std::int64_t>(i / static_cast<std::size_t>(channels));
+                firstFrame =
+                    position + static_cast<std::int64_t>(i / static_cast<std::size_t>(channels));
     }
 
     ToolError refusal(const std::string& input) const
@@ -176,11 +177,13 @@ void render(const RenderOptions& options)
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
     const auto settings = resolveSettings(effect, options.settings);
 
+    const Container& container =
+        containerFor(options.output, options.type, !OutputFile::isStream(options.output));
+    const int format =
+        outputFormat(container, options.format, input.format(), 2, input.sampleRate());
+    checkOutputSize(container, format, 2, totalFrames);
     OutputFile outputFile(options.output);
-    const Container& container = containerFor(options.output, options.type, outputFile.seekable());
-    SoundFile output = SoundFile::createForWriting(
-        outputFile, outputFormat(container, options.format, input.format(), 2, input.sampleRate()),
-        2, input.sampleRate());
+    SoundFile output = SoundFile::createForWriting(outputFile, format, 2, input.sampleRate());
 
     startSession(effect, {sampleRate, options.blockFrames, options.program, settings});
 

@@ -21,9 +21,8 @@ SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name, Outpu
 
 SoundFile::SoundFile(SoundFile&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)), output_(other.output_), info_(other.info_),
-      name_(std::move(other.name_)),
-      buffer_(std::move(other.buffer_)), bufferedFrames_(other.bufferedFrames_),
-      bufferPosition_(other.bufferPosition_)
+      name_(std::move(other.name_)), buffer_(std::move(other.buffer_)),
+      bufferedFrames_(other.bufferedFrames_), bufferPosition_(other.bufferPosition_)
 {
 }
 
@@ -53,15 +52,15 @@ SoundFile SoundFile::openForReading(const std::string& path)
     return SoundFile(file, info, path);
 }
 
-SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channels,
-                                      int sampleRate)
+SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channels, int sampleRate)
 {
     SF_INFO info{};
     info.format = format;
     info.channels = channels;
     info.samplerate = sampleRate;
     if (!sf_format_check(&info))
-        throw ToolError(ExitCode::usage, "the output format cannot hold this audio: " + output.name());
+        throw ToolError(ExitCode::usage,
+                        "the output format cannot hold this audio: " + output.name());
     SNDFILE* file = nullptr;
     if (output.seekable())
     {

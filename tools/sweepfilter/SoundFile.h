@@ -25,8 +25,7 @@ public:
     // byte goes through OutputFile::writeAll, so that a failure at any point, the codec's last
     // flush included, is seen; an output that cannot seek is left to libsndfile, which refuses
     // containers that cannot stream. Throws ToolError.
-    static SoundFile createForWriting(OutputFile& output, int format, int channels,
-                                      int sampleRate);
+    static SoundFile createForWriting(OutputFile& output, int format, int channels, int sampleRate);
 
     SoundFile(SoundFile&& other) noexcept;
     SoundFile& operator=(SoundFile&&) = delete;

@@ -58,8 +58,8 @@ private:
     bool readMore()
     {
         throwIfInterrupted("no picture written");
-        const auto count = static_cast<std::size_t>(
-            file_.read(frames_.data(), static_cast<std::int64_t>(chunk)));
+        const auto count =
+            static_cast<std::size_t>(file_.read(frames_.data(), static_cast<std::int64_t>(chunk)));
         const auto channels = static_cast<std::size_t>(file_.channels());
         for (std::size_t i = 0; i < count; ++i)
         {
@@ -126,10 +126,9 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     for (int column = 0; column < columns; ++column)
     {
         // Each column shows the transform frame nearest its middle: only those are computed.
-        const std::size_t frame =
-            std::min(transformFrames - 1,
-                     static_cast<std::size_t>((column + 0.5) / columns *
-                                              static_cast<double>(transformFrames)));
+        const std::size_t frame = std::min(
+            transformFrames - 1, static_cast<std::size_t>((column + 0.5) / columns *
+                                                          static_cast<double>(transformFrames)));
         const std::vector<double> levels =
             spectrum.frameDecibels(samples.at(static_cast<std::int64_t>(frame * hop)));
         for (int row = 0; row < rows; ++row)
