@@ -172,8 +172,38 @@ OutputFile::~OutputFile()
     }
 }
 
+std::int64_t OutputFile::seek(std::int64_t offset, int whence) noexcept
+{
+    if (seekable_)
+        return lseek(descriptor_, offset, whence);
+    const std::int64_t target = whence == SEEK_SET ? offset : streamed_ + offset;
+    if (target == streamed_ && !droppingWrites_)
+        return streamed_;
+    droppingWrites_ = true;
+    return -1;
+}
+
+std::int64_t OutputFile::position() const noexcept
+{
+    return seekable_ ? lseek(descriptor_, 0, SEEK_CUR) : streamed_;
+}
+
+std::int64_t OutputFile::length() const noexcept
+{
+    struct stat status
+    {
+    };
+    if (!seekable_)
+        return streamed_;
+    return fstat(descriptor_, &status) == 0 ? status.st_size : -1;
+}
+
 bool OutputFile::writeAll(const void* data, std::size_t size) noexcept
 {
+    if (droppingWrites_)
+        return true;
+    if (!seekable_)
+        streamed_ += static_cast<std::int64_t>(size);
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0 && writeError_ == 0)
     {

@@ -41,6 +41,13 @@ public:
     // the write fails. Safe to call from C callbacks.
     bool writeAll(const void* data, std::size_t size) noexcept;
 
+    // Positions for an encoder that may go back to finish a header. On a stream only the
+    // current position can be sought; going back fails, and what is written until the end is
+    // dropped, so that a header's completion does not land after the data as junk.
+    std::int64_t seek(std::int64_t offset, int whence) noexcept;
+    std::int64_t position() const noexcept;
+    std::int64_t length() const noexcept;
+
     // Throws ToolError(audioFile) when a write has failed.
     void checkWrites() const;
 
@@ -62,6 +69,8 @@ private:
     bool seekable_ = false;
     bool committed_ = false;
     int writeError_ = 0;
+    std::int64_t streamed_ = 0;      // bytes written to a stream
+    bool droppingWrites_ = false; // a stream after a failed seek back
 };
 
 } // namespace sweepfilter::tool

@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <utility>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Interruption.h"
@@ -32,6 +31,22 @@ SoundFile::~SoundFile()
         sf_close(file_);
 }
 
+namespace
+{
+// Counts the frames of a file that does not state its length, and goes back to its start.
+bool countFrames(SNDFILE* file, SF_INFO& info)
+{
+    if (sf_seek(file, 0, SEEK_CUR) < 0)
+        return false;
+    std::vector<float> frames(4096 * static_cast<std::size_t>(info.channels));
+    sf_count_t count = 0;
+    for (sf_count_t read; (read = sf_readf_float(file, frames.data(), 4096)) > 0;)
+        count += read;
+    info.frames = count;
+    return sf_seek(file, 0, SEEK_SET) == 0;
+}
+} // namespace
+
 SoundFile SoundFile::openForReading(const std::string& path)
 {
     std::error_code error;
@@ -49,6 +64,14 @@ SoundFile SoundFile::openForReading(const std::string& path)
         sf_close(file);
         throw ToolError(ExitCode::audioFile, "audio file " + path + " holds no audio");
     }
+    if (info.frames == SF_COUNT_MAX && !countFrames(file, info))
+    {
+        // A stream (a FLAC file written to a pipe, say) that is itself read from a pipe.
+        sf_close(file);
+        throw ToolError(ExitCode::audioFile, "audio file " + path +
+                                                 " does not state its length and cannot be "
+                                                 "read twice: save it to a file first");
+    }
     return SoundFile(file, info, path);
 }
 
@@ -61,20 +84,18 @@ SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channe
     if (!sf_format_check(&info))
         throw ToolError(ExitCode::usage,
                         "the output format cannot hold this audio: " + output.name());
+    // libsndfile writes a FLAC stream's header completion after the data when it cannot seek
+    // back; through our own I/O it is dropped instead. Other streams are left to libsndfile,
+    // which knows which containers can stream.
+    const bool streamedFlac =
+        !output.seekable() && (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
     SNDFILE* file = nullptr;
-    if (output.seekable())
+    if (output.seekable() || streamedFlac)
     {
         static SF_VIRTUAL_IO io = {
-            [](void* target) -> sf_count_t {
-                struct stat status
-                {
-                };
-                return fstat(static_cast<OutputFile*>(target)->descriptor(), &status) == 0
-                           ? status.st_size
-                           : -1;
-            },
+            [](void* target) -> sf_count_t { return static_cast<OutputFile*>(target)->length(); },
             [](sf_count_t offset, int whence, void* target) -> sf_count_t {
-                return lseek(static_cast<OutputFile*>(target)->descriptor(), offset, whence);
+                return static_cast<OutputFile*>(target)->seek(offset, whence);
             },
             [](void* data, sf_count_t bytes, void* target) -> sf_count_t {
                 const ssize_t done = ::read(static_cast<OutputFile*>(target)->descriptor(), data,
@@ -88,7 +109,7 @@ SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channe
                            : 0;
             },
             [](void* target) -> sf_count_t {
-                return lseek(static_cast<OutputFile*>(target)->descriptor(), 0, SEEK_CUR);
+                return static_cast<OutputFile*>(target)->position();
             }};
         file = sf_open_virtual(&io, SFM_WRITE, &info, &output);
     }
