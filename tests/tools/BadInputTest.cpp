@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cmath>
 #include <fstream>
 #include <limits>
@@ -231,6 +232,11 @@ TEST_F(BadInput, PluginProblemsAreNamed)
                         {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_wrong_magic.so"},
                         4,
                         "wrong magic"},
+                       {"plug-in crashing in processing",
+                        {"render", "{IN}", "{OUT}", "--set", "P7=0", "--plugin",
+                         "{FAKES}/fake_texts_on_open.so"},
+                        128 + SIGILL,
+                        "crashed (a fault in the plug-in?); no output written"},
                        {"plug-in with one channel",
                         {"render", "{IN}", "{OUT}", "--plugin", "{FAKES}/fake_mono_effect.so"},
                         4,

@@ -27,6 +27,21 @@ void onSignal(int number) noexcept
     }
 }
 
+// A crash (most likely in a plug-in): remove the temporaries, say so, and end as the signal
+// would have ended the tool.
+void onCrash(int number) noexcept
+{
+    OutputFile::removeAllPending();
+    static const char message[] = "sweepfilter: crashed (a fault in the plug-in?); no output "
+                                  "written\n";
+    if (write(STDERR_FILENO, message, sizeof message - 1) < 0)
+    {
+        // Nothing more can be done about a message that cannot be written.
+    }
+    signal(number, SIG_DFL);
+    raise(number);
+}
+
 } // namespace
 
 const char* signalName(int number) noexcept
@@ -56,6 +71,15 @@ void installSignalHandlers()
     action.sa_flags = 0;
     for (int number : {SIGINT, SIGTERM, SIGHUP})
         sigaction(number, &action, nullptr);
+
+    struct sigaction crash
+    {
+    };
+    crash.sa_handler = onCrash;
+    sigemptyset(&crash.sa_mask);
+    crash.sa_flags = SA_RESETHAND | SA_NODEFER;
+    for (int number : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        sigaction(number, &crash, nullptr);
 }
 
 int receivedSignal() noexcept

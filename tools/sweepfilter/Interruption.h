@@ -6,7 +6,8 @@ namespace sweepfilter::tool
 // SIGINT, SIGTERM and SIGHUP end the tool's work: the first one is recorded and the running
 // subcommand stops at its next check (the interrupted system call returns at once); a second
 // one ends the process on the spot. Either way pending temporary files are removed and the exit
-// code is 128 + the signal's number.
+// code is 128 + the signal's number. A crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT) still
+// removes the temporary files before it ends the process.
 void installSignalHandlers();
 
 // "SIGINT", "SIGTERM" or "SIGHUP".

@@ -69,7 +69,7 @@ private:
     bool seekable_ = false;
     bool committed_ = false;
     int writeError_ = 0;
-    std::int64_t streamed_ = 0;      // bytes written to a stream
+    std::int64_t streamed_ = 0;   // bytes written to a stream
     bool droppingWrites_ = false; // a stream after a failed seek back
 };
 

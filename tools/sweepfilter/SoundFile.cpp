@@ -87,8 +87,7 @@ SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channe
     // libsndfile writes a FLAC stream's header completion after the data when it cannot seek
     // back; through our own I/O it is dropped instead. Other streams are left to libsndfile,
     // which knows which containers can stream.
-    const bool streamedFlac =
-        !output.seekable() && (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
+    const bool streamedFlac = !output.seekable() && (format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
     SNDFILE* file = nullptr;
     if (output.seekable() || streamedFlac)
     {

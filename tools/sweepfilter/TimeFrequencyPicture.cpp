@@ -153,8 +153,8 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
     // A handful of labels whatever the length: the first step that needs at most eight.
     double step = 0.5;
-    for (double candidate : {0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 30.0, 60.0, 120.0, 300.0, 600.0,
-                             1200.0, 1800.0, 3600.0})
+    for (double candidate :
+         {0.5, 1.0, 2.0, 5.0, 10.0, 20.0, 30.0, 60.0, 120.0, 300.0, 600.0, 1200.0, 1800.0, 3600.0})
         if ((step = candidate) * 8.0 >= seconds)
             break;
     step = std::max(step, std::ceil(seconds / 8.0));

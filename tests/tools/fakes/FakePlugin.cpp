@@ -13,7 +13,8 @@ namespace
 #if defined(FAKE_TEXTS_ON_OPEN)
 // Sets itself up on opening, as some plug-ins do: before that its texts are empty. Its first
 // parameter's name is not UTF-8. It passes its input on times its parameter 3 ("P3"), so a
-// host that zeroes parameters by their index rather than their name silences it.
+// host that zeroes parameters by their index rather than their name silences it. With its
+// parameter 7 ("P7") at zero it crashes in processing.
 bool opened = false;
 float parameters[8] = {1, 1, 1, 1, 1, 1, 1, 1};
 
@@ -47,6 +48,8 @@ void setParameter(sweepfilter::EffectRecord*, std::int32_t index, float value)
 void process(sweepfilter::EffectRecord*, sweepfilter::StereoBuffers inputs,
              sweepfilter::StereoBuffers outputs, std::int32_t frames)
 {
+    if (parameters[7] == 0.0f)
+        __builtin_trap(); // crashes on request, for the host's clean-up
     for (std::int32_t i = 0; i < frames; ++i)
         for (int channel = 0; channel < 2; ++channel)
             outputs[channel][i] = inputs[channel][i] * parameters[3];
