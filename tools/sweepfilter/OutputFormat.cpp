@@ -3,6 +3,7 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <utility>
 
@@ -179,12 +180,16 @@ void checkOutputSize(const Container& container, int format, int channels, std::
     }
     // Room for the header and the chunks libsndfile adds.
     constexpr std::int64_t limit = (std::int64_t{1} << 32) - (std::int64_t{1} << 20);
-    const std::int64_t bytes = frames * channels * bytesPerSample;
-    if (frames > limit || bytes > limit)
-        throw ToolError(ExitCode::usage, "the output would hold " + std::to_string(bytes) +
-                                             " bytes of audio, " + "beyond the 4 GiB " +
-                                             container.name + " (." + container.extension +
-                                             " files) can hold; write .w64, .rf64 or .caf instead");
+    const std::int64_t bytesPerFrame = channels * bytesPerSample;
+    if (frames <= limit / bytesPerFrame)
+        return;
+    char size[32];
+    std::snprintf(size, sizeof size, "%.1f GB",
+                  static_cast<double>(frames) * static_cast<double>(bytesPerFrame) / 1e9);
+    throw ToolError(ExitCode::usage, std::string("the output would hold ") + size +
+                                         " of audio, beyond the 4 GiB " + container.name +
+                                         " (." + container.extension +
+                                         " files) can hold; write .w64, .rf64 or .caf instead");
 }
 
 } // namespace sweepfilter::tool
