@@ -115,7 +115,14 @@ const Scene scenes[] = {
                                          SWEEPFILTER_PLUGIN_PATH};
      },
      nullptr, nullptr},
-    // The demo: interrupted once its first file is done, in the middle of its renders.
+    // The demo: interrupted while it makes its test signal, and once its first file is done,
+    // in the middle of its renders.
+    {"demo",
+     [](const TestFolder& f) {
+         return std::vector<std::string>{"demo", f / "demo", "-q", "--plugin",
+                                         SWEEPFILTER_PLUGIN_PATH};
+     },
+     nullptr, "demo/listing.txt"},
     {"demo",
      [](const TestFolder& f) {
          return std::vector<std::string>{"demo", f / "demo", "-q", "--plugin",

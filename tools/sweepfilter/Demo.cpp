@@ -66,6 +66,8 @@ std::vector<float> makeDemoSignal()
     std::vector<float> frames(2 * (chordFrames + noiseFrames));
     for (std::size_t i = 0; i < chordFrames; ++i)
     {
+        if (i % 4096 == 0) // the harmonics take a while: stay quick to stop
+            throwIfInterrupted();
         const double t = static_cast<double>(i) / sampleRate;
         double sum = 0.0;
         for (double pitch : pitches)
