@@ -20,9 +20,12 @@ std::int32_t parameterIndex(host::HostedEffect& effect, const std::string& param
 void checkProgram(host::HostedEffect& effect, const std::optional<std::int32_t>& program)
 {
     if (program && (*program < 0 || *program >= effect.programCount()))
-        throw ToolError(ExitCode::usage, "program " + std::to_string(*program) +
-                                             " does not exist (the plug-in has " +
-                                             std::to_string(effect.programCount()) + ")");
+        throw ToolError(ExitCode::usage, "--program " + std::to_string(*program) + ": program " +
+                                             std::to_string(*program) + " does not exist; " +
+                                             (effect.programCount() > 0
+                                                  ? "the plug-in's are 0 to " +
+                                                        std::to_string(effect.programCount() - 1)
+                                                  : std::string("the plug-in has none")));
 }
 
 std::vector<std::pair<std::int32_t, float>>

@@ -187,8 +187,8 @@ void checkOutputSize(const Container& container, int format, int channels, std::
     std::snprintf(size, sizeof size, "%.1f GB",
                   static_cast<double>(frames) * static_cast<double>(bytesPerFrame) / 1e9);
     throw ToolError(ExitCode::usage, std::string("the output would hold ") + size +
-                                         " of audio, beyond the 4 GiB " + container.name +
-                                         " (." + container.extension +
+                                         " of audio, beyond the 4 GiB " + container.name + " (." +
+                                         container.extension +
                                          " files) can hold; write .w64, .rf64 or .caf instead");
 }
 

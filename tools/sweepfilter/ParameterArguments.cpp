@@ -19,20 +19,29 @@ bool parseNumber(const std::string& text, double& number)
     return error == std::errc() && rest == end && std::isfinite(number);
 }
 
-float parseValue(const std::string& text, const std::string& argument)
+// Messages name the option and the argument, then say what is wrong and what is allowed.
+ToolError badArgument(const char* option, const std::string& argument, const std::string& problem)
+{
+    return ToolError(ExitCode::usage, std::string(option) + " " + argument + ": " + problem);
+}
+
+float parseValue(const std::string& text, const char* option, const std::string& argument)
 {
     double value = 0.0;
     if (!parseNumber(text, value))
-        throw ToolError(ExitCode::usage, "not a number: '" + text + "' in " + argument);
+        throw badArgument(option, argument,
+                          "not a number: '" + text + "'; VALUE is a number from 0 to 1");
     if (value < 0.0 || value > 1.0)
-        throw ToolError(ExitCode::usage, "value " + text + " is outside 0..1 in " + argument);
+        throw badArgument(option, argument,
+                          "value " + text + " is outside 0..1; VALUE is a number from 0 to 1");
     return static_cast<float>(value);
 }
 
-void requireParameter(const std::string& parameter, const std::string& argument)
+void requireParameter(const std::string& parameter, const char* option, const std::string& argument)
 {
     if (parameter.empty())
-        throw ToolError(ExitCode::usage, "no parameter named in " + argument);
+        throw badArgument(option, argument,
+                          "no parameter named; PARAM is a parameter's index or name");
 }
 
 } // namespace
@@ -51,10 +60,10 @@ ParameterSetting parseSetting(const std::string& argument)
 {
     const auto equals = argument.rfind('=');
     if (equals == std::string::npos)
-        throw ToolError(ExitCode::usage, "expected PARAM=VALUE, got " + argument);
+        throw badArgument("--set", argument, "expected PARAM=VALUE");
     ParameterSetting setting{argument.substr(0, equals), 0.0f};
-    requireParameter(setting.parameter, argument);
-    setting.value = parseValue(argument.substr(equals + 1), argument);
+    requireParameter(setting.parameter, "--set", argument);
+    setting.value = parseValue(argument.substr(equals + 1), "--set", argument);
     return setting;
 }
 
@@ -63,9 +72,9 @@ ParameterChange parseChange(const std::string& argument)
     const auto at = argument.find('@');
     const auto equals = argument.rfind('=');
     if (at == std::string::npos || equals == std::string::npos || equals < at)
-        throw ToolError(ExitCode::usage, "expected PARAM@TIME=VALUE, got " + argument);
+        throw badArgument("--automate", argument, "expected PARAM@TIME=VALUE");
     ParameterChange change{argument.substr(0, at), 0.0, false, 0.0f};
-    requireParameter(change.parameter, argument);
+    requireParameter(change.parameter, "--automate", argument);
     std::string time = argument.substr(at + 1, equals - at - 1);
     if (time.size() > 3 && time.ends_with("smp"))
     {
@@ -77,10 +86,10 @@ ParameterChange parseChange(const std::string& argument)
         time.pop_back();
     }
     if (!parseNumber(time, change.time) || change.time < 0.0)
-        throw ToolError(ExitCode::usage, "not a time: '" +
-                                             argument.substr(at + 1, equals - at - 1) + "' in " +
-                                             argument);
-    change.value = parseValue(argument.substr(equals + 1), argument);
+        throw badArgument("--automate", argument,
+                          "not a time: '" + argument.substr(at + 1, equals - at - 1) +
+                              "'; TIME is seconds (1.5 or 1.5s) or samples (66150smp) from 0 on");
+    change.value = parseValue(argument.substr(equals + 1), "--automate", argument);
     return change;
 }
 

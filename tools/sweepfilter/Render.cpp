@@ -167,7 +167,7 @@ void render(const RenderOptions& options)
     {
         const std::int64_t frame = change.frame(sampleRate);
         if (frame >= totalFrames)
-            throw ToolError(ExitCode::usage, "automation of '" + change.parameter +
+            throw ToolError(ExitCode::usage, "--automate: the change of '" + change.parameter +
                                                  "' falls at frame " + std::to_string(frame) +
                                                  ", beyond the end (" +
                                                  std::to_string(totalFrames) + " frames)");
