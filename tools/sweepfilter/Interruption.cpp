@@ -77,7 +77,7 @@ void installSignalHandlers()
     };
     crash.sa_handler = onCrash;
     sigemptyset(&crash.sa_mask);
-    crash.sa_flags = SA_RESETHAND | SA_NODEFER;
+    crash.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);
     for (int number : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
         sigaction(number, &crash, nullptr);
 }
