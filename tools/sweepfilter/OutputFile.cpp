@@ -57,12 +57,7 @@ TargetKind checkedTarget(const std::string& path)
     if (path.empty())
         throw ToolError(ExitCode::usage, "the output path is empty");
     if (path == "-")
-    {
-        if (isatty(STDOUT_FILENO))
-            throw ToolError(ExitCode::usage, "standard output is a terminal, not a place for "
-                                             "audio or pictures: redirect it or name a file");
         return TargetKind::standardOutput;
-    }
     struct stat status
     {
     };

@@ -1,10 +1,11 @@
 #include "Render.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+
+#include <unistd.h>
 
 #include "EffectSetup.h"
 #include "ToolError.h"
@@ -132,6 +133,9 @@ void checkRenderOptions(const RenderOptions& options)
         throw ToolError(ExitCode::usage, "--block takes 1 to 1048576 frames, not " +
                                              std::to_string(options.blockFrames));
     OutputFile::checkPath(options.output);
+    if (options.output == "-" && isatty(STDOUT_FILENO))
+        throw ToolError(ExitCode::usage, "standard output is a terminal, not a place for audio: "
+                                         "redirect it or name a file");
     containerFor(options.output, options.type, true);
     if (samePath(options.input, options.output))
         throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
