@@ -25,6 +25,21 @@ ModulationTable::ModulationTable(std::uint32_t stepInterval, std::uint32_t maxPe
 
 void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcept
 {
+    setCycle(amplitude, rate, centre);
+    position_ = 0;
+}
+
+void ModulationTable::retune(float amplitude, float rate, float centre) noexcept
+{
+    const std::uint64_t oldLength = std::uint64_t{cycleSteps_} + 1, oldPosition = position_;
+    setCycle(amplitude, rate, centre);
+    const std::uint64_t newLength = std::uint64_t{cycleSteps_} + 1;
+    position_ = static_cast<std::uint32_t>(
+        std::min(oldPosition * newLength / oldLength, std::uint64_t{cycleSteps_}));
+}
+
+void ModulationTable::setCycle(float amplitude, float rate, float centre) noexcept
+{
     // The 32-bit float nearest 1e-5 (0x3727C5AC) stands in for a zero or NaN rate.
     constexpr float slowestRate = 1.0e-5f;
 
@@ -35,7 +50,6 @@ void ModulationTable::rebuild(float amplitude, float rate, float centre) noexcep
     const std::uint32_t n = truncateSaturating<std::uint32_t>(
         (double{period} * sampleRate_) / stepF, 0, capacity_, capacity_);
     cycleSteps_ = n;
-    position_ = 0;
     amplitude_ = amplitude;
     centre_ = centre;
     // With n = 0 the sine would have infinite frequency; entry() then holds the centre.

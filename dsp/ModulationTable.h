@@ -27,6 +27,24 @@ public:
     // without moving the step timing.
     void rebuild(float amplitude, float rate, float centre) noexcept;
 
+    // The same cycle as rebuild, but reading goes on at the same phase of the cycle: the
+    // entry the next read returns keeps its place in the cycle (its index scaled to the new
+    // length).
+    void retune(float amplitude, float rate, float centre) noexcept;
+
+    // The next read returns entry `index` (limited to the cycle).
+    void seek(std::uint32_t index) noexcept
+    {
+        position_ = index < cycleSteps_ ? index : cycleSteps_;
+    }
+
+    // Reading back at entry 0 and the step timing as new.
+    void restart() noexcept
+    {
+        position_ = 0;
+        lastStepCounter_ = 0;
+    }
+
     float nextValue() noexcept
     {
         const float value = entry(position_);
@@ -62,6 +80,8 @@ public:
     void setLastStepCounter(std::uint32_t counter) noexcept { lastStepCounter_ = counter; }
 
 private:
+    void setCycle(float amplitude, float rate, float centre) noexcept;
+
     // float(sin(angle of step i) * amplitude): the swing of entry i above the centre.
     float swing(std::uint32_t i) const noexcept;
 

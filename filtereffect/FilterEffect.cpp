@@ -42,7 +42,8 @@ void copyText(const char* source, char* text) noexcept
 } // namespace
 
 FilterEffect::FilterEffect(HostCallback hostCallback) noexcept
-    : EffectBase(hostCallback, ProgramBank::size, parameterCount), unitSampleRate_(getSampleRate())
+    : EffectBase(hostCallback, ProgramBank::size, parameterCount), unitSampleRate_(getSampleRate()),
+      tuning_(unitSampleRate_)
 {
     soft_ = createUnit<LowpassBiquad>();
     hard_ = createUnit<ResonantLowpass>();
@@ -106,7 +107,7 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
             // The hard filter keeps running at the swept cutoff until the next step: give it
             // the feedback that belongs to that cutoff.
             if (algorithm_ == Algorithm::hard)
-                hard_->setFeedback(sweptNormalisedCutoff_, resonance_);
+                sweptHardStage_ = tuneHard(sweptNormalisedCutoff_);
         }
         else
         {
@@ -142,13 +143,33 @@ float FilterEffect::getParameter(std::int32_t index) noexcept
 void FilterEffect::applyCutoffToActiveFilter() noexcept
 {
     if (algorithm_ == Algorithm::soft)
-    {
-        soft_->computeCoefficients(cutoffHz_, resonance_, unitSampleRate_);
-        return;
-    }
+        return tuneSoft(cutoffHz_);
     // While the sweep runs, the hard filter is processing at the swept cutoff; a feedback
     // computed for any other cutoff can make it unstable until the next step.
-    hard_->setFeedback(sweepIsOn() ? sweptNormalisedCutoff_ : normalisedCutoff_, resonance_);
+    if (sweepIsOn())
+        sweptHardStage_ = tuneHard(sweptNormalisedCutoff_);
+    else
+        hardStage_ = tuneHard(normalisedCutoff_);
+}
+
+void FilterEffect::tuneSoft(float cutoffHz) noexcept
+{
+    soft_->computeCoefficients(tuning_.softCutoffHz(cutoffHz), resonance_, tuning_.sampleRate());
+}
+
+float FilterEffect::tuneHard(float normalisedCutoff) noexcept
+{
+    const RateTuning::HardSetting setting = tuning_.hard(normalisedCutoff, resonance_);
+    hard_->setFeedback(setting.stageCoefficient, setting.resonance);
+    return setting.stageCoefficient;
+}
+
+void FilterEffect::applySweepValue(float cutoffHz) noexcept
+{
+    if (algorithm_ == Algorithm::soft)
+        return tuneSoft(cutoffHz);
+    sweptNormalisedCutoff_ = mapping::normalisedCutoff(cutoffHz);
+    sweptHardStage_ = tuneHard(sweptNormalisedCutoff_);
 }
 
 void FilterEffect::applyRangeClamp() noexcept
@@ -160,13 +181,70 @@ void FilterEffect::applyRangeClamp() noexcept
 
 void FilterEffect::updateSweepRate() noexcept
 {
-    const float bpm = mapping::tempoBpm(values_[tempoParameter]);
+    const bool hostTempo = behaviour_ == Behaviour::modern && hostSync_ && timeline_.isKnown();
+    const float bpm = hostTempo ? static_cast<float>(timeline_.beatsPerMinute())
+                                : mapping::tempoBpm(values_[tempoParameter]);
     sweepRateHz_ = mapping::sweepRateHz(bpm, resolutionNotes_);
 }
 
 void FilterEffect::rebuildSweep() noexcept
 {
-    table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
+    if (behaviour_ == Behaviour::classic)
+        table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
+    else
+        table_->retune(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
+}
+
+void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept
+{
+    // The host's time runs at the host's rate whatever the behaviour.
+    if (hostSampleRate != timeline_.sampleRate())
+        timeline_ = HostTimeline(hostSampleRate);
+    const float rate = behaviour == Behaviour::modern ? hostSampleRate : unitSampleRate_;
+    if (behaviour == behaviour_ && rate == tuning_.sampleRate())
+        return;
+    behaviour_ = behaviour;
+    tuning_ = RateTuning(rate);
+    // The 2.0 plug-in's 100-sample step, lasting as long in seconds at the host's rate.
+    grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
+    hostStep_ = noStep;
+}
+
+bool FilterEffect::hostDrivesSweep() const noexcept
+{
+    return behaviour_ == Behaviour::modern && hostSync_ && timeline_.isRolling();
+}
+
+void FilterEffect::reportHostTime(const HostTime& time) noexcept
+{
+    const bool wasDriving = hostDrivesSweep();
+    const double oldBpm = timeline_.beatsPerMinute();
+    if (!timeline_.report(time) || behaviour_ == Behaviour::classic || !hostSync_)
+        return;
+    // A new position applies its step at once; a stop lets the sweep run on from there.
+    hostStep_ = noStep;
+    if (wasDriving && !hostDrivesSweep())
+        grid_.restart();
+    if (timeline_.beatsPerMinute() != oldBpm || !wasDriving)
+    {
+        updateSweepRate();
+        rebuildSweep();
+    }
+}
+
+void FilterEffect::restart() noexcept
+{
+    setBehaviour(Behaviour::classic, static_cast<float>(timeline_.sampleRate()));
+    hostSync_ = false;
+    timeline_ = HostTimeline(timeline_.sampleRate());
+    grid_.restart();
+    *hard_ = ResonantLowpass{};
+    table_->restart();
+    sampleCounter_ = 0;
+    sweptNormalisedCutoff_ = 0.0f;
+    sweptHardStage_ = 0.0f;
+    setProgram(0);
+    clearForSuspendOrResume();
 }
 
 void FilterEffect::setProgram(std::int32_t program) noexcept

@@ -5,11 +5,14 @@
 
 #include "EffectBase.h"
 #include "FlangerDelay.h"
+#include "HostTimeline.h"
 #include "LowpassBiquad.h"
 #include "ModulationTable.h"
 #include "Parameters.h"
 #include "ProgramBank.h"
+#include "RateTuning.h"
 #include "ResonantLowpass.h"
+#include "StepGrid.h"
 
 namespace sweepfilter
 {
@@ -28,7 +31,32 @@ public:
         hard = 2
     };
 
+    // How the effect meets the host. Classic is the 2.0 plug-in: units tuned for 44.1 kHz at
+    // every rate, a sweep stepping every 100 samples that restarts at every change. Modern
+    // keeps the units true at the host's rate (the filters' responses and the sweep's timing
+    // in seconds), keeps the sweep's phase across changes and lets the host's musical time
+    // drive the sweep. At 44.1 kHz, with no change while processing and no host time, the
+    // two give the same bits.
+    enum class Behaviour
+    {
+        classic,
+        modern
+    };
+
     explicit FilterEffect(HostCallback hostCallback) noexcept;
+
+    // False when construction could not obtain every unit; such an effect is only destroyed.
+    bool isComplete() const noexcept { return soft_ && hard_ && delay_ && table_ && bank_; }
+
+    // Takes effect for the settings applied after it: set it, then apply every parameter.
+    void setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept;
+    // Modern only: the host's time, once reported, drives the sweep while it rolls.
+    void setHostSync(bool on) noexcept { hostSync_ = on; }
+    // Applies from the next processed frame on; see HostTimeline::report.
+    void reportHostTime(const HostTime& time) noexcept;
+    // Everything as a new effect has it: both filters, the delay line, the sweep, counters,
+    // program 0, Classic and no host time.
+    void restart() noexcept;
 
     void setParameter(std::int32_t index, float value) noexcept override;
     float getParameter(std::int32_t index) noexcept override;
@@ -55,6 +83,8 @@ public:
     std::uint32_t resolutionNotes() const noexcept { return resolutionNotes_; }
     Algorithm algorithm() const noexcept { return algorithm_; }
     std::uint32_t sampleCounter() const noexcept { return sampleCounter_; }
+    Behaviour behaviour() const noexcept { return behaviour_; }
+    const HostTimeline& hostTimeline() const noexcept { return timeline_; }
     const FlangerDelay& flangerDelay() const noexcept { return *delay_; }
     const ModulationTable& modulationTable() const noexcept { return *table_; }
 
@@ -69,6 +99,14 @@ private:
     void applyRangeClamp() noexcept;
     void updateSweepRate() noexcept;
     void rebuildSweep() noexcept;
+    void tuneSoft(float cutoffHz) noexcept;
+    float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
+    void applySweepValue(float cutoffHz) noexcept;
+    bool hostDrivesSweep() const noexcept;
+    // Takes a sweep step when one falls on the current frame; returns `run` limited so that
+    // it ends before the next step.
+    std::int32_t stepSweep(std::int32_t run) noexcept;
+    void advanceSweep(std::int32_t frames) noexcept;
     void clearForSuspendOrResume() noexcept;
     template <bool accumulate>
     void process(StereoBuffers inputs, StereoBuffers outputs, std::int32_t frames) noexcept;
@@ -91,6 +129,16 @@ private:
     std::uint32_t resolutionNotes_ = 0;
     Algorithm algorithm_ = Algorithm::none;
     std::uint32_t sampleCounter_ = 0;
+
+    Behaviour behaviour_ = Behaviour::classic;
+    RateTuning tuning_;
+    float hardStage_ = 0.0f;      // the hard filter's stage coefficient, tuned
+    float sweptHardStage_ = 0.0f; // the same for the swept cutoff
+    StepGrid grid_;               // Modern's free-running steps
+    HostTimeline timeline_;
+    bool hostSync_ = false;
+    static constexpr std::uint32_t noStep = 0xFFFFFFFFu;
+    std::uint32_t hostStep_ = noStep; // the entry the host's position last applied
 };
 
 } // namespace sweepfilter

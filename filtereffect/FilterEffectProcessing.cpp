@@ -51,26 +51,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
     {
         std::int32_t run = frames - done;
         if (sweepOn)
-        {
-            if (table_->isStepDue(sampleCounter_))
-            {
-                const float cutoff = table_->nextValue();
-                if (soft)
-                {
-                    soft_->computeCoefficients(cutoff, resonance_, unitSampleRate_);
-                }
-                else
-                {
-                    sweptNormalisedCutoff_ = mapping::normalisedCutoff(cutoff);
-                    hard_->setFeedback(sweptNormalisedCutoff_, resonance_);
-                }
-            }
-            // End the run just before the next frame on which a step falls.
-            const std::uint64_t untilNextStep =
-                std::uint64_t{table_->samplesUntilStep(sampleCounter_ + 1)} + 1;
-            run = static_cast<std::int32_t>(
-                std::min<std::uint64_t>(static_cast<std::uint64_t>(run), untilNextStep));
-        }
+            run = stepSweep(run);
 
         const float* inLeft = inputs[0] + done;
         const float* inRight = inputs[1] + done;
@@ -83,7 +64,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
             line = delay_->nextRun(run);
             run = line.frames;
         }
-        const float f = sweepOn ? sweptNormalisedCutoff_ : normalisedCutoff_;
+        const float f = sweepOn ? sweptHardStage_ : hardStage_;
         const auto filter = [&](const auto& output) {
             if (soft)
                 soft_->processBlock(inLeft, inRight, run, output);
@@ -106,9 +87,52 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
             filter(StoreOutput{outLeft, outRight});
         }
         if (sweepOn)
-            sampleCounter_ += static_cast<std::uint32_t>(run);
+            advanceSweep(run);
+        timeline_.advance(static_cast<std::uint64_t>(run));
         done += run;
     }
+}
+
+std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
+{
+    std::uint64_t untilNextStep = 0;
+    if (behaviour_ == Behaviour::classic)
+    {
+        if (table_->isStepDue(sampleCounter_))
+            applySweepValue(table_->nextValue());
+        // End the run just before the next frame on which a step falls.
+        untilNextStep = std::uint64_t{table_->samplesUntilStep(sampleCounter_ + 1)} + 1;
+    }
+    else if (hostDrivesSweep())
+    {
+        // The entry is a function of the host's position: one cycle of n + 1 entries per
+        // Resolution beats, starting on every multiple of it.
+        const HostTimeline::Step step =
+            timeline_.stepAt(static_cast<double>(resolutionNotes_), table_->cycleSteps() + 1);
+        if (step.index != hostStep_)
+        {
+            hostStep_ = step.index;
+            table_->seek(step.index);
+            applySweepValue(table_->nextValue());
+        }
+        untilNextStep = step.framesToNext;
+    }
+    else
+    {
+        if (grid_.isStepDue())
+            applySweepValue(table_->nextValue());
+        untilNextStep = grid_.framesUntilStep();
+    }
+    return static_cast<std::int32_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(run), untilNextStep));
+}
+
+void FilterEffect::advanceSweep(std::int32_t frames) noexcept
+{
+    if (behaviour_ == Behaviour::classic)
+        sampleCounter_ += static_cast<std::uint32_t>(frames);
+    else if (!hostDrivesSweep())
+        grid_.advance(static_cast<std::uint64_t>(frames));
 }
 
 } // namespace sweepfilter

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace sweepfilter
+{
+
+// What a host reports of its transport; a report may carry any of the three.
+struct HostTime
+{
+    std::optional<double> beats;          // musical position, in beats from the timeline's start
+    std::optional<double> beatsPerMinute; // the tempo
+    std::optional<double> speed;          // 1 playing, 0 stopped (negative: backwards)
+};
+
+// The host's musical position as it last reported it, carried forward frame by frame: the
+// beat at a frame is computed from the last report (never accumulated), so it does not
+// drift and does not depend on how processing was split into blocks.
+class HostTimeline
+{
+public:
+    // Where a sweep of `cycleBeats` beats split into `steps` equal steps stands now.
+    struct Step
+    {
+        std::uint32_t index;        // 0 .. steps - 1
+        std::uint64_t framesToNext; // frames until the index may change, at least 1
+    };
+
+    explicit HostTimeline(double sampleRate = 44100.0) noexcept : sampleRate_(sampleRate) {}
+
+    // Takes a report that applies from the current frame on. Fields it lacks keep their last
+    // value (the position carried forward; speed 1 until a host says otherwise). A report
+    // whose tempo would not be a positive finite number, or whose position or speed would
+    // not be finite, is ignored and false returned.
+    bool report(const HostTime& time) noexcept;
+
+    double sampleRate() const noexcept { return sampleRate_; }
+    bool isKnown() const noexcept { return known_; }
+    bool isRolling() const noexcept { return known_ && speed_ != 0.0; }
+    double beatsPerMinute() const noexcept { return beatsPerMinute_; }
+    double beats() const noexcept { return beatsAt(framesSinceReport_); }
+
+    Step stepAt(double cycleBeats, std::uint32_t steps) const noexcept;
+
+    void advance(std::uint64_t frames) noexcept { framesSinceReport_ += frames; }
+
+private:
+    double beatsAt(std::uint64_t frame) const noexcept
+    {
+        return reportedBeats_ + static_cast<double>(frame) * beatsPerFrame_;
+    }
+
+    double sampleRate_;
+    bool known_ = false;
+    double reportedBeats_ = 0.0;
+    double beatsPerMinute_ = 120.0;
+    double speed_ = 1.0;
+    double beatsPerFrame_ = 0.0;
+    std::uint64_t framesSinceReport_ = 0;
+};
+
+} // namespace sweepfilter
