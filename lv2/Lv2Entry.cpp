@@ -15,9 +15,10 @@ Lv2Instance* instanceOf(LV2_Handle handle)
     return static_cast<Lv2Instance*>(handle);
 }
 
-LV2_Handle instantiate(const LV2_Descriptor*, double, const char*, const LV2_Feature* const*)
+LV2_Handle instantiate(const LV2_Descriptor*, double rate, const char*,
+                       const LV2_Feature* const* features)
 {
-    return Lv2Instance::create();
+    return Lv2Instance::create(rate, features);
 }
 
 void connectPort(LV2_Handle handle, std::uint32_t port, void* data)

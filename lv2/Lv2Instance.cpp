@@ -1,31 +1,60 @@
 #include "Lv2Instance.h"
 
+#include <lv2/urid/urid.h>
+
 #include <algorithm>
 #include <bit>
+#include <cmath>
+#include <cstring>
 #include <new>
 
 #include "FilterEffect.h"
-#include "EffectFactory.h"
 
 namespace sweepfilter::lv2
 {
-
-Lv2Instance* Lv2Instance::create() noexcept
+namespace
 {
-    FilterEffect* effect = newFilterEffect(nullptr);
+
+const LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept
+{
+    for (; features && *features; ++features)
+        if ((*features)->URI && std::strcmp((*features)->URI, LV2_URID__map) == 0)
+            return static_cast<const LV2_URID_Map*>((*features)->data);
+    return nullptr;
+}
+
+bool isSet(float switchValue) noexcept
+{
+    return switchValue >= 0.5f;
+}
+
+} // namespace
+
+Lv2Instance* Lv2Instance::create(double sampleRate, const LV2_Feature* const* features) noexcept
+{
+    if (!(sampleRate >= lowestRate && sampleRate <= highestRate))
+        return nullptr;
+    // Memory is checked per effect: one failed instantiation leaves later ones unaffected.
+    auto* effect = new (std::nothrow) FilterEffect(nullptr);
     if (!effect)
         return nullptr;
-    auto* instance = new (std::nothrow) Lv2Instance(effect);
+    if (!effect->isComplete())
+    {
+        effect->destroy();
+        return nullptr;
+    }
+    auto* instance = new (std::nothrow)
+        Lv2Instance(effect, static_cast<float>(sampleRate), TimeUrids::map(findMap(features)));
     if (!instance)
         effect->destroy();
     return instance;
 }
 
-Lv2Instance::Lv2Instance(FilterEffect* effect) noexcept : effect_(effect)
+Lv2Instance::Lv2Instance(FilterEffect* effect, float sampleRate, const TimeUrids& urids) noexcept
+    : effect_(effect), sampleRate_(sampleRate), timeReader_(urids)
 {
-    // The effect starts in program 0, which is what the ports' defaults stand for.
-    for (int k = 0; k < controlPortCount; ++k)
-        applied_[static_cast<std::size_t>(k)] = portRange(static_cast<ControlPort>(k)).defaultValue;
+    for (int k = 0; k < controlCount; ++k)
+        applied_[static_cast<std::size_t>(k)] = describe(static_cast<Control>(k)).defaultValue;
 }
 
 Lv2Instance::~Lv2Instance()
@@ -46,48 +75,77 @@ void Lv2Instance::connect(std::uint32_t port, void* data) noexcept
     case outputRight:
         outputs_[port - outputLeft] = samples;
         return;
+    case timePort:
+        time_ = static_cast<const LV2_Atom_Sequence*>(data);
+        return;
     default:
-        if (port >= firstControl && port < portCount)
+        if (port >= firstControl && port < timePort)
             controls_[port - firstControl] = samples;
     }
 }
 
 void Lv2Instance::activate() noexcept
 {
-    effect_->resume();
+    effect_->restart();
+    controlsPending_ = true;
 }
 
-void Lv2Instance::applyChangedControls() noexcept
+// NaN leaves a control as it was; values outside a range are limited by the conversion.
+void Lv2Instance::applyControls() noexcept
 {
-    for (int k = 0; k < controlPortCount; ++k)
+    bool changed = controlsPending_;
+    for (std::size_t k = 0; k < controls_.size(); ++k)
     {
-        const auto index = static_cast<std::size_t>(k);
-        if (!controls_[index])
+        if (!controls_[k])
             continue;
-        const float value = *controls_[index];
-        if (std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(applied_[index]))
+        const float value = *controls_[k];
+        if (std::isnan(value) ||
+            std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(applied_[k]))
             continue;
-        const auto converted = effectValue(static_cast<ControlPort>(k), value);
-        if (!converted)
-            continue; // NaN: the parameter stays as it was
-        effect_->setParameter(k, *converted);
-        applied_[index] = value;
+        applied_[k] = value;
+        changed = true;
     }
+    if (!changed)
+        return;
+    controlsPending_ = false;
+    const auto switchOf = [this](Control c) { return isSet(applied_[static_cast<std::size_t>(c)]); };
+    effect_->setBehaviour(switchOf(Control::behaviour) ? FilterEffect::Behaviour::classic
+                                                       : FilterEffect::Behaviour::modern,
+                          sampleRate_);
+    effect_->setHostSync(switchOf(Control::sync));
+    for (int k = 0; k < parameterControlCount; ++k)
+        effect_->setParameter(k, *effectValue(static_cast<Control>(k),
+                                              applied_[static_cast<std::size_t>(k)]));
 }
 
 void Lv2Instance::run(std::uint32_t frames) noexcept
 {
-    applyChangedControls();
+    applyControls();
+    // Each position applies from the frame it names on; stamps outside the block, or going
+    // backwards, apply at the nearest frame that keeps them in order.
+    std::uint32_t done = 0;
+    timeReader_.read(time_, [&](std::int64_t stamp, const HostTime& time) {
+        const auto frame = static_cast<std::uint32_t>(
+            std::clamp<std::int64_t>(stamp, done, static_cast<std::int64_t>(frames)));
+        process(done, frame);
+        done = frame;
+        effect_->reportHostTime(time);
+    });
+    process(done, frames);
+}
+
+void Lv2Instance::process(std::uint32_t from, std::uint32_t to) noexcept
+{
     // The effect does nothing when a buffer is missing.
-    for (std::uint32_t done = 0; done < frames;)
+    while (from < to)
     {
-        const std::uint32_t chunk = std::min<std::uint32_t>(frames - done, 1u << 30);
-        float* in[2] = {inputs_[0] ? inputs_[0] + done : nullptr,
-                        inputs_[1] ? inputs_[1] + done : nullptr};
-        float* out[2] = {outputs_[0] ? outputs_[0] + done : nullptr,
-                         outputs_[1] ? outputs_[1] + done : nullptr};
+        const std::uint32_t chunk = std::min<std::uint32_t>(to - from, 1u << 30);
+        float* in[2] = {inputs_[0] ? inputs_[0] + from : nullptr,
+                        inputs_[1] ? inputs_[1] + from : nullptr};
+        float* out[2] = {outputs_[0] ? outputs_[0] + from : nullptr,
+                         outputs_[1] ? outputs_[1] + from : nullptr};
         effect_->processReplace(in, out, static_cast<std::int32_t>(chunk));
-        done += chunk;
+        from += chunk;
     }
 }
 

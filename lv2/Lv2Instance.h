@@ -1,9 +1,14 @@
 #pragma once
 
+#include <lv2/atom/atom.h>
+#include <lv2/core/lv2.h>
+
 #include <array>
 #include <cstdint>
 
-#include "PortConversion.h"
+#include "Controls.h"
+#include "Lv2Ports.h"
+#include "TimePositionReader.h"
 
 namespace sweepfilter
 {
@@ -13,42 +18,41 @@ class FilterEffect;
 namespace sweepfilter::lv2
 {
 
-// Port indices: the audio ports, then the eight control ports in the effect's parameter order.
-enum PortIndex : std::uint32_t
-{
-    inputLeft,
-    inputRight,
-    outputLeft,
-    outputRight,
-    firstControl,
-    portCount = firstControl + controlPortCount
-};
-
-// One effect as an LV2 plug-in instance: ports in, the effect's parameters and processing
-// out. A control port is applied only when its value changed since the last run (hosts hand
-// every port on every block, and re-applying a value restarts the sweep). The effect keeps
-// its own 44.1 kHz tuning whatever the host's rate.
+// One effect as an LV2 plug-in instance. Its state is its ports: whenever a control port
+// changes, every setting is derived again from all current port values in one fixed order,
+// so the sound depends on the values and not on the order they were moved in. The host's
+// transport arrives as time:Position on the atom port and is applied on the frame it names.
 class Lv2Instance
 {
 public:
-    // Null when memory runs out.
-    static Lv2Instance* create() noexcept;
+    // Rates from 1 kHz to 1 MHz.
+    static constexpr double lowestRate = 1000.0, highestRate = 1.0e6;
+
+    // Null for a rate outside that range or when memory runs out.
+    static Lv2Instance* create(double sampleRate, const LV2_Feature* const* features) noexcept;
     ~Lv2Instance();
     Lv2Instance(const Lv2Instance&) = delete;
     Lv2Instance& operator=(const Lv2Instance&) = delete;
 
     void connect(std::uint32_t port, void* data) noexcept;
-    // The effect's resume: the soft filter and the delay line start from silence.
+    // Everything as in a new instance; the ports are applied again on the next run.
     void activate() noexcept;
     void run(std::uint32_t frames) noexcept;
 
+    const FilterEffect& effect() const noexcept { return *effect_; }
+
 private:
-    explicit Lv2Instance(FilterEffect* effect) noexcept;
-    void applyChangedControls() noexcept;
+    Lv2Instance(FilterEffect* effect, float sampleRate, const TimeUrids& urids) noexcept;
+    void applyControls() noexcept;
+    void process(std::uint32_t from, std::uint32_t to) noexcept;
 
     FilterEffect* effect_;
-    std::array<const float*, controlPortCount> controls_{};
-    std::array<float, controlPortCount> applied_{}; // the port values the effect has now
+    float sampleRate_;
+    TimePositionReader timeReader_;
+    std::array<const float*, controlCount> controls_{};
+    std::array<float, controlCount> applied_{}; // the port values the settings come from
+    bool controlsPending_ = true;
+    const LV2_Atom_Sequence* time_ = nullptr;
     float* inputs_[2] = {nullptr, nullptr};
     float* outputs_[2] = {nullptr, nullptr};
 };

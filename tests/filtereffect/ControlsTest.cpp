@@ -3,19 +3,20 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <set>
+#include <string>
 
 #include "FloatBitsSupport.h"
 #include "ParameterMapping.h"
 #include "Parameters.h"
-#include "PortConversion.h"
+#include "Controls.h"
 
 namespace sweepfilter::test
 {
 namespace
 {
 
-using lv2::ControlPort;
-using lv2::effectValue;
+using ControlPort = Control;
 
 float converted(ControlPort port, float value)
 {
@@ -25,12 +26,12 @@ float converted(ControlPort port, float value)
 }
 
 // At its default every port stands for program 0's value, bit for bit; NaN stands for nothing.
-TEST(PortConversion, DefaultsAreProgramZeroAndNaNIsNothing)
+TEST(Controls, DefaultsAreProgramZeroAndNaNIsNothing)
 {
-    for (int k = 0; k < lv2::controlPortCount; ++k)
+    for (int k = 0; k < parameterControlCount; ++k)
     {
         const auto port = static_cast<ControlPort>(k);
-        EXPECT_EQ(bitsOf(converted(port, lv2::portRange(port).defaultValue)),
+        EXPECT_EQ(bitsOf(converted(port, describe(port).defaultValue)),
                   bitsOf(defaultParameterValues[static_cast<std::size_t>(k)]))
             << k;
         EXPECT_FALSE(effectValue(port, std::numeric_limits<float>::quiet_NaN()).has_value()) << k;
@@ -38,7 +39,7 @@ TEST(PortConversion, DefaultsAreProgramZeroAndNaNIsNothing)
 }
 
 // Values beyond a port's range are limited to it, infinities included.
-TEST(PortConversion, ValuesOutsideTheRangeAreLimited)
+TEST(Controls, ValuesOutsideTheRangeAreLimited)
 {
     const float inf = std::numeric_limits<float>::infinity();
     const struct
@@ -60,7 +61,7 @@ TEST(PortConversion, ValuesOutsideTheRangeAreLimited)
 }
 
 // Each port value comes back out of the effect's own mapping as the setting it names.
-TEST(PortConversion, TheEffectsMappingGivesThePortValueBack)
+TEST(Controls, TheEffectsMappingGivesThePortValueBack)
 {
     for (float hz : {104.40182f, 250.0f, 996.3f, 2538.86f, 12000.0f, 20000.078f})
         EXPECT_NEAR(mapping::cutoffHz(converted(ControlPort::cutoffHz, hz)), hz, hz * 1e-5);
@@ -93,6 +94,35 @@ TEST(PortConversion, TheEffectsMappingGivesThePortValueBack)
         EXPECT_EQ(mapping::flangerDelaySamples(
                       converted(ControlPort::delaySamples, static_cast<float>(samples))),
                   samples);
+}
+
+// What hosts check of a description: defaults within range, unique symbols and scale-point
+// values, scale points within range, enumerations whole numbers.
+TEST(Controls, DescriptionsAreConsistent)
+{
+    std::set<std::string> symbols;
+    for (int k = 0; k < controlCount; ++k)
+    {
+        const ControlDescription& d = describe(static_cast<Control>(k));
+        EXPECT_TRUE(symbols.insert(d.symbol).second) << d.symbol;
+        EXPECT_LT(d.minimum, d.maximum) << d.symbol;
+        EXPECT_GE(d.defaultValue, d.minimum) << d.symbol;
+        EXPECT_LE(d.defaultValue, d.maximum) << d.symbol;
+        EXPECT_NE(std::string(d.comment), "") << d.symbol;
+        EXPECT_NE(d.group, nullptr) << d.symbol;
+        std::set<float> values;
+        for (const ScalePoint& point : d.scalePoints)
+        {
+            EXPECT_TRUE(values.insert(point.value).second) << d.symbol << " " << point.label;
+            EXPECT_GE(point.value, d.minimum) << d.symbol;
+            EXPECT_LE(point.value, d.maximum) << d.symbol;
+        }
+        if (d.enumeration)
+        {
+            EXPECT_TRUE(d.integer && !d.scalePoints.empty()) << d.symbol;
+        }
+    }
+    EXPECT_FALSE(effectValue(Control::behaviour, 0.0f).has_value());
 }
 
 } // namespace
