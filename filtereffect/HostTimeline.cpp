@@ -42,7 +42,8 @@ HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) 
     const double edge = beatsPerFrame_ > 0.0 ? index + 1.0 : index;
     const double edgeBeats = cycleBeats * (cycles + edge / steps);
     const double edgeFrame = (edgeBeats - reportedBeats_) / beatsPerFrame_;
-    const double frameOfEdge = beatsPerFrame_ > 0.0 ? std::ceil(edgeFrame) : std::floor(edgeFrame) + 1.0;
+    const double frameOfEdge =
+        beatsPerFrame_ > 0.0 ? std::ceil(edgeFrame) : std::floor(edgeFrame) + 1.0;
     const double wait = frameOfEdge - static_cast<double>(framesSinceReport_);
     return {index, static_cast<std::uint64_t>(std::clamp(wait, 1.0, longestWait))};
 }

@@ -78,7 +78,8 @@ RateTuning::HardSetting RateTuning::hard(float normalisedCutoff, float resonance
     else
     {
         const double root = std::sqrt(discriminant);
-        const double z1 = signedPower((sum + root) / 2.0, r), z2 = signedPower((sum - root) / 2.0, r);
+        const double z1 = signedPower((sum + root) / 2.0, r),
+                     z2 = signedPower((sum - root) / 2.0, r);
         newSum = z1 + z2;
         newProduct = z1 * z2;
     }

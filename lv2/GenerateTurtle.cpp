@@ -85,7 +85,10 @@ const std::vector<Preset> presets = {
      {{"cutoff", 996.3f}, {"q_factor", 0.891f}, {"algorithm", 1.0f}}},
     {"preset-flanger-send",
      "Flanger send",
-     {{"cutoff", 3905.13f}, {"q_factor", 0.594f}, {"send_flanger", 70.0f}, {"flanger_delay", 10.0f}}},
+     {{"cutoff", 3905.13f},
+      {"q_factor", 0.594f},
+      {"send_flanger", 70.0f},
+      {"flanger_delay", 10.0f}}},
 };
 
 const char* const prefixes = R"(@prefix atom:   <http://lv2plug.in/ns/ext/atom#> .
@@ -152,8 +155,8 @@ void controlPort(std::ostringstream& out, const std::string& uri, std::uint32_t 
         out << " ;\n        units:unit " << unit;
     for (std::size_t i = 0; i < d.scalePoints.size(); ++i)
         out << (i == 0 ? " ;\n        lv2:scalePoint " : " ,\n            ") << "[ rdfs:label "
-            << literal(d.scalePoints[i].label) << " ; rdf:value "
-            << decimal(d.scalePoints[i].value) << " ]";
+            << literal(d.scalePoints[i].label) << " ; rdf:value " << decimal(d.scalePoints[i].value)
+            << " ]";
     out << "\n    ]";
 }
 
@@ -165,8 +168,9 @@ std::string plugin(const std::string& uri, const std::string& minor, const std::
         << "    doap:license <http://opensource.org/licenses/MIT> ;\n"
         << "    doap:maintainer [ a foaf:Person ; foaf:name \"The sweepfilter developers\" ] .\n\n";
     for (const char* stereo : {"in", "out"})
-        out << "<" << uri << "#" << stereo << ">\n    a pg:StereoGroup , pg:"
-            << (stereo[0] == 'i' ? "InputGroup" : "OutputGroup") << " ;\n"
+        out << "<" << uri << "#" << stereo
+            << ">\n    a pg:StereoGroup , pg:" << (stereo[0] == 'i' ? "InputGroup" : "OutputGroup")
+            << " ;\n"
             << "    lv2:symbol \"" << stereo << "\" ;\n"
             << "    rdfs:label \"" << (stereo[0] == 'i' ? "Input" : "Output") << "\" .\n\n";
     for (const ControlGroup& group : controlGroups())
@@ -175,10 +179,12 @@ std::string plugin(const std::string& uri, const std::string& minor, const std::
             << "    rdfs:label " << literal(group.name) << " .\n\n";
     out << "<" << uri << ">\n    a lv2:Plugin , lv2:LowpassPlugin ;\n"
         << "    doap:name \"sweepfilter\" ;\n"
-        << "    doap:shortdesc \"Resonant low-pass with a tempo-synced sweep and a flanger send\" ;\n"
+        << "    doap:shortdesc \"Resonant low-pass with a tempo-synced sweep and a flanger send\" "
+           ";\n"
         << "    doap:license <http://opensource.org/licenses/MIT> ;\n"
         << "    lv2:project <" << uri << "#project> ;\n"
-        << "    rdfs:comment \"A resonant low-pass filter with two algorithms (soft: a second-order "
+        << "    rdfs:comment \"A resonant low-pass filter with two algorithms (soft: a "
+           "second-order "
            "low-pass; hard: a two-pole low-pass with resonant feedback), a sine sweep of the "
            "cutoff on a tempo or on the host's beat, and a send of the delayed dry signal. "
            "Modern behaviour keeps Hz and BPM true at every rate; Classic gives the 2.0 "

@@ -108,14 +108,16 @@ void Lv2Instance::applyControls() noexcept
     if (!changed)
         return;
     controlsPending_ = false;
-    const auto switchOf = [this](Control c) { return isSet(applied_[static_cast<std::size_t>(c)]); };
+    const auto switchOf = [this](Control c) {
+        return isSet(applied_[static_cast<std::size_t>(c)]);
+    };
     effect_->setBehaviour(switchOf(Control::behaviour) ? FilterEffect::Behaviour::classic
                                                        : FilterEffect::Behaviour::modern,
                           sampleRate_);
     effect_->setHostSync(switchOf(Control::sync));
     for (int k = 0; k < parameterControlCount; ++k)
-        effect_->setParameter(k, *effectValue(static_cast<Control>(k),
-                                              applied_[static_cast<std::size_t>(k)]));
+        effect_->setParameter(
+            k, *effectValue(static_cast<Control>(k), applied_[static_cast<std::size_t>(k)]));
 }
 
 void Lv2Instance::run(std::uint32_t frames) noexcept

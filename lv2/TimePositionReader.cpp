@@ -29,8 +29,8 @@ TimeUrids TimeUrids::map(const LV2_URID_Map* map) noexcept
     return urids;
 }
 
-bool TimePositionReader::number(std::uint32_t type, const std::uint8_t* value,
-                                std::uint64_t size, double& result) const noexcept
+bool TimePositionReader::number(std::uint32_t type, const std::uint8_t* value, std::uint64_t size,
+                                double& result) const noexcept
 {
     if (type == 0)
         return false;

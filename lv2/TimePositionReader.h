@@ -71,9 +71,8 @@ void TimePositionReader::read(const LV2_Atom_Sequence* sequence, Visit&& visit) 
             LV2_Atom_Object_Body object;
             std::memcpy(&object, bytes + offset + eventHeader, sizeof object);
             if (object.otype == urids_.position && urids_.position != 0)
-                visit(event.time.frames,
-                      position(bytes + offset + eventHeader + sizeof object,
-                               bodySize - sizeof object));
+                visit(event.time.frames, position(bytes + offset + eventHeader + sizeof object,
+                                                  bodySize - sizeof object));
         }
         offset += eventHeader + ((bodySize + 7) & ~std::uint64_t{7});
     }
