@@ -8,6 +8,8 @@ namespace sweepfilter
 
 bool HostTimeline::report(const HostTime& time) noexcept
 {
+    if (!known_ && !time.beatsPerMinute)
+        return false; // no tempo to carry a position forward with
     const double bpm = time.beatsPerMinute.value_or(beatsPerMinute_);
     const double speed = time.speed.value_or(speed_);
     const bool hasPosition = time.beats.has_value() || known_;

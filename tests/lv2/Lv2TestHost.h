@@ -22,6 +22,7 @@ namespace sweepfilter::test
 // descriptor), maps URIs, connects every port and runs blocks, with time:Position events
 // on the atom port when asked.
 
+#ifdef SWEEPFILTER_LV2_LIBRARY
 // The bundle's library, loaded as an LV2 host loads it.
 class BundleLibrary
 {
@@ -49,6 +50,7 @@ private:
     void* handle_;
     const LV2_Descriptor* (*entry_)(std::uint32_t) = nullptr;
 };
+#endif
 
 // urid:map over a list of URIs: a URI's number is its place in the list, from 1.
 class UridMap
@@ -85,6 +87,7 @@ struct Position
     std::optional<double> beat;
     std::optional<double> beatsPerMinute;
     std::optional<double> speed;
+    bool asBeat = false; // time:beat instead of bar, beat within the bar and beats per bar
 };
 
 inline constexpr std::uint32_t firstControlPort = 4,
@@ -98,11 +101,9 @@ public:
         : descriptor_(descriptor), rate_(rate)
     {
         for (int k = 0; k < controlCount; ++k)
-            controls_[static_cast<std::size_t>(k)] =
-                describe(static_cast<Control>(k)).defaultValue;
+            controls_[static_cast<std::size_t>(k)] = describe(static_cast<Control>(k)).defaultValue;
         const LV2_Feature* features[] = {urids_.feature(), nullptr};
-        handle_ = descriptor->instantiate(descriptor, rate, "",
-                                          withMap ? features : nullptr);
+        handle_ = descriptor->instantiate(descriptor, rate, "", withMap ? features : nullptr);
         if (!handle_)
             return;
         for (std::uint32_t k = 0; k < controlCount; ++k)
@@ -159,8 +160,8 @@ public:
         for (std::size_t done = 0; done < left.size(); done += block)
         {
             const std::size_t frames = std::min(block, left.size() - done);
-            run(left.data() + done, right.data() + done, out[0].data() + done,
-                out[1].data() + done, static_cast<std::uint32_t>(frames));
+            run(left.data() + done, right.data() + done, out[0].data() + done, out[1].data() + done,
+                static_cast<std::uint32_t>(frames));
         }
         return out;
     }
@@ -185,7 +186,12 @@ private:
         lv2_atom_forge_frame_time(&forge_, p.frame);
         LV2_Atom_Forge_Frame object;
         lv2_atom_forge_object(&forge_, &object, 0, urids_(LV2_TIME__Position));
-        if (p.beat)
+        if (p.beat && p.asBeat)
+        {
+            lv2_atom_forge_key(&forge_, urids_(LV2_TIME__beat));
+            lv2_atom_forge_double(&forge_, *p.beat);
+        }
+        else if (p.beat)
         {
             // As Ardour and jalv send it: bar and beat within the bar, 4 beats a bar.
             const double bar = static_cast<double>(static_cast<std::int64_t>(*p.beat / 4.0));
@@ -195,8 +201,6 @@ private:
             lv2_atom_forge_float(&forge_, static_cast<float>(*p.beat - 4.0 * bar));
             lv2_atom_forge_key(&forge_, urids_(LV2_TIME__beatsPerBar));
             lv2_atom_forge_float(&forge_, 4.0f);
-            lv2_atom_forge_key(&forge_, urids_(LV2_TIME__beat));
-            lv2_atom_forge_double(&forge_, *p.beat);
         }
         if (p.beatsPerMinute)
         {
