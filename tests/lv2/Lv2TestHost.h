@@ -133,6 +133,27 @@ public:
     void run(const float* inLeft, const float* inRight, float* outLeft, float* outRight,
              std::uint32_t frames, const std::vector<Position>& positions = {})
     {
+        writeTime(positions);
+        connectAudio(inLeft, inRight, outLeft, outRight);
+        descriptor_->run(handle_, frames);
+    }
+
+    void connectAudio(const float* inLeft, const float* inRight, float* outLeft, float* outRight)
+    {
+        descriptor_->connect_port(handle_, 0, const_cast<float*>(inLeft));
+        descriptor_->connect_port(handle_, 1, const_cast<float*>(inRight));
+        descriptor_->connect_port(handle_, 2, outLeft);
+        descriptor_->connect_port(handle_, 3, outRight);
+    }
+
+    // The sequence on the atom port for the next run: these positions, or none. (GCC takes
+    // the forge's stack of open frames, popped before returning, for a dangling pointer.)
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
+#endif
+    void writeTime(const std::vector<Position>& positions)
+    {
         clearTime();
         if (!positions.empty())
         {
@@ -144,12 +165,10 @@ public:
                 writePosition(p);
             lv2_atom_forge_pop(&forge_, &sequence);
         }
-        descriptor_->connect_port(handle_, 0, const_cast<float*>(inLeft));
-        descriptor_->connect_port(handle_, 1, const_cast<float*>(inRight));
-        descriptor_->connect_port(handle_, 2, outLeft);
-        descriptor_->connect_port(handle_, 3, outRight);
-        descriptor_->run(handle_, frames);
     }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
     // Runs a whole stereo signal in blocks of `block` frames; returns left and right.
     std::array<std::vector<float>, 2> render(const std::vector<float>& left,
