@@ -186,8 +186,14 @@ public:
     }
 
     // The atom port's buffer, for tests that write their own bytes.
-    std::uint8_t* timeBuffer() { return reinterpret_cast<std::uint8_t*>(time_.data()); }
-    std::size_t timeBufferSize() const { return time_.size() * sizeof(std::uint64_t); }
+    std::uint8_t* timeBuffer()
+    {
+        return reinterpret_cast<std::uint8_t*>(time_.data());
+    }
+    std::size_t timeBufferSize() const
+    {
+        return time_.size() * sizeof(std::uint64_t);
+    }
 
 private:
     void clearTime()

@@ -173,8 +173,9 @@ TEST(ModernBehaviour, TheSweepsPeriodIsTrueInSeconds)
                 EXPECT_NEAR(measured, period, step) << rate << " Hz, " << bpm << " BPM";
                 longest = std::max(longest, measured);
             }
-            std::printf("%.0f Hz, %.0f BPM over %.0f notes: period %.5f s (60/BPM x notes: %.5f s)\n",
-                        rate, double{bpm}, double{notes}, longest, period);
+            std::printf(
+                "%.0f Hz, %.0f BPM over %.0f notes: period %.5f s (60/BPM x notes: %.5f s)\n", rate,
+                double{bpm}, double{notes}, longest, period);
         }
 }
 
@@ -253,9 +254,9 @@ TEST(ModernBehaviour, HostSyncStartsEveryCycleOnItsBeat)
         // position that lands exactly on one.
         std::size_t boundaries = 0;
         for (std::uint64_t f = 0; f < scenario.frames; ++f)
-            boundaries += t.startsSegment(f)
-                              ? std::remainder(t.beatAt(f), notes) == 0.0
-                              : std::floor(t.beatAt(f) / notes) > std::floor(t.beatAt(f - 1) / notes);
+            boundaries += t.startsSegment(f) ? std::remainder(t.beatAt(f), notes) == 0.0
+                                             : std::floor(t.beatAt(f) / notes) >
+                                                   std::floor(t.beatAt(f - 1) / notes);
         EXPECT_EQ(run.cycleStarts.size(), boundaries) << scenario.what;
         double worst = 0.0;
         for (std::uint64_t end : run.cycleStarts)
@@ -291,8 +292,8 @@ TEST(ModernBehaviour, AStoppedHostLetsTheSweepRunOnAndBadPositionsAreIgnored)
             return std::vector<Position>{{0, 100000 * bpm / 60.0 / rate, bpm, 0.0}};
         return std::vector<Position>{};
     });
-    const std::size_t rolling =
-        std::count_if(run.cycleStarts.begin(), run.cycleStarts.end(), [](auto f) { return f <= 100000; });
+    const std::size_t rolling = std::count_if(run.cycleStarts.begin(), run.cycleStarts.end(),
+                                              [](auto f) { return f <= 100000; });
     ASSERT_GE(run.cycleStarts.size() - rolling, 3u);
     for (std::size_t i = rolling + 1; i < run.cycleStarts.size(); ++i)
         EXPECT_NEAR(static_cast<double>(run.cycleStarts[i] - run.cycleStarts[i - 1]) / rate,
@@ -301,9 +302,9 @@ TEST(ModernBehaviour, AStoppedHostLetsTheSweepRunOnAndBadPositionsAreIgnored)
     const double nan = std::numeric_limits<double>::quiet_NaN(),
                  inf = std::numeric_limits<double>::infinity();
     const std::vector<Position> ignored[] = {
-        {{5, 3.0, {}, 1.0}},  // a position without any tempo known yet
-        {{5, 3.0, 0.0, 1.0}}, {{5, 3.0, -120.0, 1.0}}, {{5, 3.0, nan, 1.0}},
-        {{5, 3.0, inf, 1.0}}, {{5, nan, 120.0, 1.0}},  {{5, inf, 120.0, 1.0}},
+        {{5, 3.0, {}, 1.0}}, // a position without any tempo known yet
+        {{5, 3.0, 0.0, 1.0}},   {{5, 3.0, -120.0, 1.0}}, {{5, 3.0, nan, 1.0}},
+        {{5, 3.0, inf, 1.0}},   {{5, nan, 120.0, 1.0}},  {{5, inf, 120.0, 1.0}},
         {{5, 3.0, 120.0, nan}},
     };
     const auto free = [&](const std::vector<Position>& events) {
@@ -342,7 +343,8 @@ TEST(ModernBehaviour, HostSyncedRendersDoNotDependOnWhatCameBefore)
                         stoppedBefore && b == 0 ? std::vector<Position>{{0, 0.0, 97.0, 0.0}}
                                                 : std::vector<Position>{});
         const auto left = chord(48000, 48000.0f), right = noise(48000, 2);
-        std::array<std::vector<float>, 2> result{std::vector<float>(48000), std::vector<float>(48000)};
+        std::array<std::vector<float>, 2> result{std::vector<float>(48000),
+                                                 std::vector<float>(48000)};
         for (std::size_t done = 0; done < left.size(); done += 1000)
             session.run(left.data() + done, right.data() + done, result[0].data() + done,
                         result[1].data() + done, 1000,

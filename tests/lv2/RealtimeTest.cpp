@@ -23,9 +23,9 @@ TEST(Lv2Realtime, RunNeitherAllocatesNorLocksNorSleeps)
     const std::vector<std::vector<Position>> times = {
         {}, {{0, 0.0, 120.0, 1.0}}, {{7, 13.5, 90.0, 1.0}, {900, 2.0, 91.0, 0.0}}, {}};
     const std::vector<std::pair<Control, float>> moves = {
-        {Control::modRangeHz, 2000.0f}, {Control::algorithm, 1.0f}, {Control::sync, 1.0f},
+        {Control::modRangeHz, 2000.0f}, {Control::algorithm, 1.0f},    {Control::sync, 1.0f},
         {Control::cutoffHz, 500.0f},    {Control::sendPercent, 50.0f}, {Control::behaviour, 1.0f},
-        {Control::resolution, 3.0f},    {Control::behaviour, 0.0f},   {Control::tempoBpm, 77.0f}};
+        {Control::resolution, 3.0f},    {Control::behaviour, 0.0f},    {Control::tempoBpm, 77.0f}};
     session.connectAudio(left.data(), right.data(), outLeft.data(), outRight.data());
     for (const auto& [control, value] : moves)
         for (const auto& time : times)
