@@ -3,7 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,8 +16,6 @@ namespace sweepfilter::bench
 {
 namespace
 {
-
-using Clock = std::chrono::steady_clock;
 
 struct Configuration
 {
@@ -48,10 +45,7 @@ void processing(benchmark::State& state, Configuration configuration)
     float* inputs[2] = {inLeft.data(), inRight.data()};
     float* outputs[2] = {outLeft.data(), outRight.data()};
 
-    double effectSeconds = 0.0, boundSeconds = 0.0;
-    for (auto _ : state)
-    {
-        const auto start = Clock::now();
+    timeAgainstChainBound(state, frames, configuration.hard, [&] {
         for (std::int32_t b = 0; b < blocks; ++b)
         {
             if (configuration.accumulate)
@@ -59,22 +53,7 @@ void processing(benchmark::State& state, Configuration configuration)
             else
                 effect.processReplace(inputs, outputs, block);
         }
-        benchmark::ClobberMemory();
-        const auto middle = Clock::now();
-        benchmark::DoNotOptimize(configuration.hard ? hardChainBound(frames)
-                                                    : softChainBound(frames));
-        const auto end = Clock::now();
-        const double seconds = std::chrono::duration<double>(middle - start).count();
-        effectSeconds += seconds;
-        boundSeconds += std::chrono::duration<double>(end - middle).count();
-        state.SetIterationTime(seconds);
-    }
-    const double totalFrames =
-        static_cast<double>(frames) * static_cast<double>(state.iterations());
-    state.counters["ns_per_frame"] = effectSeconds * 1e9 / totalFrames;
-    state.counters["bound_ns_per_frame"] = boundSeconds * 1e9 / totalFrames;
-    state.counters["ratio_to_bound"] = effectSeconds / boundSeconds;
-    state.SetItemsProcessed(static_cast<std::int64_t>(totalFrames));
+    });
 }
 
 } // namespace
@@ -107,6 +86,9 @@ int main(int argc, char** argv)
 {
     sweepfilter::bench::registerProcessing();
     sweepfilter::bench::registerHostCalls();
+#ifdef SWEEPFILTER_BENCH_LV2
+    sweepfilter::bench::registerLv2Processing();
+#endif
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -189,6 +189,7 @@ void FilterEffect::updateSweepRate() noexcept
 
 void FilterEffect::rebuildSweep() noexcept
 {
+    hostNextStepFrame_ = noFrame; // the steps' edges move with the cycle's length
     if (behaviour_ == Behaviour::classic)
         table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
     else
@@ -208,6 +209,7 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     // The 2.0 plug-in's 100-sample step, lasting as long in seconds at the host's rate.
     grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
     hostStep_ = noStep;
+    hostNextStepFrame_ = noFrame;
 }
 
 bool FilterEffect::hostDrivesSweep() const noexcept
@@ -223,6 +225,7 @@ void FilterEffect::reportHostTime(const HostTime& time) noexcept
         return;
     // A new position applies its step at once; a stop lets the sweep run on from there.
     hostStep_ = noStep;
+    hostNextStepFrame_ = noFrame;
     if (wasDriving && !hostDrivesSweep())
         grid_.restart();
     if (timeline_.beatsPerMinute() != oldBpm || !wasDriving)

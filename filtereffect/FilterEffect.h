@@ -51,7 +51,11 @@ public:
     // Takes effect for the settings applied after it: set it, then apply every parameter.
     void setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept;
     // Modern only: the host's time, once reported, drives the sweep while it rolls.
-    void setHostSync(bool on) noexcept { hostSync_ = on; }
+    void setHostSync(bool on) noexcept
+    {
+        hostSync_ = on;
+        hostNextStepFrame_ = noFrame;
+    }
     // Applies from the next processed frame on; see HostTimeline::report.
     void reportHostTime(const HostTime& time) noexcept;
     // Everything as a new effect has it: both filters, the delay line, the sweep, counters,
@@ -139,6 +143,8 @@ private:
     bool hostSync_ = false;
     static constexpr std::uint32_t noStep = 0xFFFFFFFFu;
     std::uint32_t hostStep_ = noStep; // the entry the host's position last applied
+    static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
+    std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
 };
 
 } // namespace sweepfilter

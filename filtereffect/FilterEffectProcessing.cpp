@@ -106,16 +106,22 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
     else if (hostDrivesSweep())
     {
         // The entry is a function of the host's position: one cycle of n + 1 entries per
-        // Resolution beats, starting on every multiple of it.
-        const HostTimeline::Step step =
-            timeline_.stepAt(static_cast<double>(resolutionNotes_), table_->cycleSteps() + 1);
-        if (step.index != hostStep_)
+        // Resolution beats, starting on every multiple of it. Between the steps' edges (runs
+        // also end where the delay line wraps) nothing needs working out again.
+        const std::uint64_t now = timeline_.framesSinceReport();
+        if (hostNextStepFrame_ == noFrame || now >= hostNextStepFrame_)
         {
-            hostStep_ = step.index;
-            table_->seek(step.index);
-            applySweepValue(table_->nextValue());
+            const HostTimeline::Step step =
+                timeline_.stepAt(static_cast<double>(resolutionNotes_), table_->cycleSteps() + 1);
+            if (step.index != hostStep_)
+            {
+                hostStep_ = step.index;
+                table_->seek(step.index);
+                applySweepValue(table_->nextValue());
+            }
+            hostNextStepFrame_ = now + step.framesToNext;
         }
-        untilNextStep = step.framesToNext;
+        untilNextStep = hostNextStepFrame_ - now;
     }
     else
     {

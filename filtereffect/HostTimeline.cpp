@@ -26,26 +26,42 @@ bool HostTimeline::report(const HostTime& time) noexcept
     reportedBeats_ = beats;
     beatsPerFrame_ = beatsPerFrame;
     framesSinceReport_ = 0;
+    scale_ = {};
     return true;
 }
 
 HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) const noexcept
 {
     constexpr double longestWait = 1 << 30;
-    const double beats = this->beats();
-    const double cycles = std::floor(beats / cycleBeats);
-    const double phase = beats / cycleBeats - cycles;
+    if (scale_.cycleBeats != cycleBeats || scale_.steps != steps)
+        scale_ = {cycleBeats, steps, 0.0, 0.0};
+    if (scale_.stepsPerFrame == 0.0 && beatsPerFrame_ != 0.0)
+    {
+        const double stepsPerBeat = steps / cycleBeats;
+        scale_.reportedSteps = reportedBeats_ * stepsPerBeat;
+        scale_.stepsPerFrame = beatsPerFrame_ * stepsPerBeat;
+        scale_.framesPerStep = 1.0 / scale_.stepsPerFrame;
+        scale_.perCycle = 1.0 / steps;
+    }
+    // The position in steps from the timeline's start; a cycle starts on every multiple of
+    // `steps`.
+    const double position =
+        beatsPerFrame_ == 0.0
+            ? beats() * steps / cycleBeats
+            : scale_.reportedSteps + static_cast<double>(framesSinceReport_) * scale_.stepsPerFrame;
+    const double whole = std::floor(position);
+    const double cycles =
+        std::floor(beatsPerFrame_ == 0.0 ? whole / steps : whole * scale_.perCycle);
     const auto index = static_cast<std::uint32_t>(
-        std::clamp(std::floor(phase * steps), 0.0, static_cast<double>(steps - 1)));
+        std::clamp(whole - cycles * steps, 0.0, static_cast<double>(steps - 1)));
     if (beatsPerFrame_ == 0.0)
         return {index, static_cast<std::uint64_t>(longestWait)};
     // The frame, counted from the report, on which the position passes the step's edge
     // ahead (or behind, when going backwards).
-    const double edge = beatsPerFrame_ > 0.0 ? index + 1.0 : index;
-    const double edgeBeats = cycleBeats * (cycles + edge / steps);
-    const double edgeFrame = (edgeBeats - reportedBeats_) / beatsPerFrame_;
-    const double frameOfEdge =
-        beatsPerFrame_ > 0.0 ? std::ceil(edgeFrame) : std::floor(edgeFrame) + 1.0;
+    const bool forward = scale_.stepsPerFrame > 0.0;
+    const double edgeFrame =
+        ((forward ? whole + 1.0 : whole) - scale_.reportedSteps) * scale_.framesPerStep;
+    const double frameOfEdge = forward ? std::ceil(edgeFrame) : std::floor(edgeFrame) + 1.0;
     const double wait = frameOfEdge - static_cast<double>(framesSinceReport_);
     return {index, static_cast<std::uint64_t>(std::clamp(wait, 1.0, longestWait))};
 }

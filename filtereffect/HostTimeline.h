@@ -40,6 +40,7 @@ public:
     bool isRolling() const noexcept { return known_ && speed_ != 0.0; }
     double beatsPerMinute() const noexcept { return beatsPerMinute_; }
     double beats() const noexcept { return beatsAt(framesSinceReport_); }
+    std::uint64_t framesSinceReport() const noexcept { return framesSinceReport_; }
 
     Step stepAt(double cycleBeats, std::uint32_t steps) const noexcept;
 
@@ -51,7 +52,17 @@ private:
         return reportedBeats_ + static_cast<double>(frame) * beatsPerFrame_;
     }
 
+    // The position counted in steps of the last cycle asked about, so that finding a step
+    // costs a multiplication and a division.
+    struct StepScale
+    {
+        double cycleBeats = 0.0;
+        std::uint32_t steps = 0;
+        double reportedSteps = 0.0, stepsPerFrame = 0.0, framesPerStep = 0.0, perCycle = 0.0;
+    };
+
     double sampleRate_;
+    mutable StepScale scale_;
     bool known_ = false;
     double reportedBeats_ = 0.0;
     double beatsPerMinute_ = 120.0;

@@ -1,32 +1,122 @@
 #include "RateTuning.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-
-#include "PortableMath.h"
 
 namespace sweepfilter
 {
 namespace
 {
 
+// The tuning runs on every sweep step, so it uses short series instead of the C library's
+// functions: relative errors below 1e-9 (far below what moves a response), only additions,
+// multiplications and divisions in a fixed order, so the same bits on every platform.
+
 constexpr double pi = 3.141592653589793;
 // How close to half the host's rate a moved corner or pole may come.
 constexpr double highestAngle = 0.98 * pi;
 constexpr double highestSoftAngle = 0.49 * pi;
 
-double tan(double x) noexcept
+// 1/1, 1/3, 1/5, ...: the series of atan and of atanh.
+constexpr std::array<double, 10> oddReciprocals = [] {
+    std::array<double, 10> values{};
+    for (std::size_t k = 0; k < values.size(); ++k)
+        values[k] = 1.0 / static_cast<double>(2 * k + 1);
+    return values;
+}();
+
+// atan x for x >= 0: reduced to |x| <= tan(pi/8), then the series to x^19.
+double arcTangent(double x) noexcept
 {
-    return portable::sin(x) / portable::cos(x);
+    const bool inverted = x > 1.0;
+    if (inverted)
+        x = 1.0 / x;
+    const bool shifted = x > 0.41421356237309503;
+    if (shifted)
+        x = (x - 1.0) / (x + 1.0);
+    const double z = x * x;
+    double series = 0.0;
+    for (std::size_t k = oddReciprocals.size(); k-- > 0;)
+        series = oddReciprocals[k] - z * series;
+    double angle = x * series;
+    if (shifted)
+        angle += pi / 4.0;
+    return inverted ? pi / 2.0 - angle : angle;
+}
+
+// tan y for 0 <= y < pi/2: folded to y <= pi/4, then a (7, 6) Pade approximant.
+double tangent(double y) noexcept
+{
+    const bool folded = y > pi / 4.0;
+    if (folded)
+        y = pi / 2.0 - y;
+    const double z = y * y;
+    const double numerator = y * (135135.0 - z * (17325.0 - z * (378.0 - z)));
+    const double denominator = 135135.0 - z * (62370.0 - z * (3150.0 - 28.0 * z));
+    return folded ? denominator / numerator : numerator / denominator;
+}
+
+// cos a for 0 <= a <= pi: folded to a <= pi/2, then the series to a^22.
+double cosine(double a) noexcept
+{
+    // 1 / ((2k - 1) 2k), the ratio of term k of the series to term k - 1.
+    constexpr std::array<double, 12> ratios = [] {
+        std::array<double, 12> values{};
+        for (std::size_t k = 1; k < values.size(); ++k)
+            values[k] = 1.0 / static_cast<double>((2 * k - 1) * (2 * k));
+        return values;
+    }();
+    const bool folded = a > pi / 2.0;
+    if (folded)
+        a = pi - a;
+    const double z = a * a;
+    double series = 1.0;
+    for (std::size_t k = ratios.size() - 1; k >= 1; --k)
+        series = 1.0 - z * ratios[k] * series;
+    return folded ? -series : series;
+}
+
+// x^r for x > 0: ln x from the exponent and 2 atanh((m - 1)/(m + 1)) of the mantissa m in
+// [sqrt(1/2), sqrt(2)), then e^(r ln x) from 2^k and the series of the remainder.
+double power(double x, double r) noexcept
+{
+    constexpr double ln2 = 0.6931471805599453, inverseLn2 = 1.4426950408889634;
+    constexpr std::array<double, 14> inverses = [] {
+        std::array<double, 14> values{};
+        for (std::size_t n = 1; n < values.size(); ++n)
+            values[n] = 1.0 / static_cast<double>(n);
+        return values;
+    }();
+    int exponent = 0;
+    double mantissa = std::frexp(x, &exponent);
+    if (mantissa < 0.7071067811865476)
+    {
+        mantissa *= 2.0;
+        --exponent;
+    }
+    const double s = (mantissa - 1.0) / (mantissa + 1.0), s2 = s * s;
+    double series = 0.0;
+    for (std::size_t k = 9; k-- > 0;)
+        series = oddReciprocals[k] + s2 * series;
+    const double y = r * (exponent * ln2 + 2.0 * s * series);
+    if (!(y > -700.0))
+        return 0.0;
+    const double k = std::floor(y * inverseLn2 + 0.5);
+    const double t = y - k * ln2;
+    double e = 1.0;
+    for (std::size_t n = inverses.size() - 1; n >= 1; --n)
+        e = 1.0 + t * inverses[n] * e;
+    return std::ldexp(e, static_cast<int>(k));
 }
 
 // The angle of (x, y) for y >= 0: 0..pi.
 double upperAngle(double y, double x) noexcept
 {
     if (x > 0.0)
-        return portable::atan(y / x);
+        return arcTangent(y / x);
     if (x < 0.0)
-        return pi - portable::atan(y / -x);
+        return pi - arcTangent(y / -x);
     return pi / 2.0;
 }
 
@@ -36,13 +126,14 @@ double signedPower(double x, double r) noexcept
 {
     if (x == 0.0)
         return 0.0;
-    return std::copysign(portable::exp(r * portable::log(std::fabs(x))), x);
+    return std::copysign(power(std::fabs(x), r), x);
 }
 
 } // namespace
 
 RateTuning::RateTuning(float hostRate) noexcept
-    : hostRate_(hostRate), ratio_(double{tunedRate} / double{hostRate})
+    : hostRate_(hostRate), ratio_(double{tunedRate} / double{hostRate}),
+      ratePerPi_(double{hostRate} / pi)
 {
 }
 
@@ -50,8 +141,8 @@ float RateTuning::softCutoffHz(float cutoffHz) const noexcept
 {
     if (isIdentity() || !(cutoffHz > 0.0f))
         return cutoffHz;
-    const double angle = ratio_ * portable::atan(pi * double{cutoffHz} / double{tunedRate});
-    return static_cast<float>(double{hostRate_} / pi * tan(std::min(angle, highestSoftAngle)));
+    const double angle = ratio_ * arcTangent(pi * double{cutoffHz} / double{tunedRate});
+    return static_cast<float>(ratePerPi_ * tangent(std::min(angle, highestSoftAngle)));
 }
 
 // With p = 1 - f the poles are the roots of z^2 - S z + P, S = 2p + q(1 - p^2) and
@@ -71,8 +162,8 @@ RateTuning::HardSetting RateTuning::hard(float normalisedCutoff, float resonance
         // A complex pair rho e^(+-i theta).
         const double rho = std::sqrt(product);
         const double theta = upperAngle(std::sqrt(-discriminant), sum);
-        const double newRho = portable::exp(r * portable::log(rho));
-        newSum = 2.0 * newRho * portable::cos(std::min(r * theta, highestAngle));
+        const double newRho = power(rho, r);
+        newSum = 2.0 * newRho * cosine(std::min(r * theta, highestAngle));
         newProduct = newRho * newRho;
     }
     else

@@ -35,7 +35,8 @@ public:
 
 private:
     float hostRate_;
-    double ratio_; // 44100 / host rate
+    double ratio_;     // 44100 / host rate
+    double ratePerPi_; // host rate / pi
 };
 
 } // namespace sweepfilter

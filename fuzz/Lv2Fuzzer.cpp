@@ -24,12 +24,11 @@ namespace
 {
 
 // The URIs a host maps, by their place in this list (from 1).
-const char* const uris[] = {LV2_ATOM__Sequence,       LV2_ATOM__frameTime, LV2_ATOM__Object,
-                            LV2_ATOM__Blank,          LV2_ATOM__Float,     LV2_ATOM__Double,
-                            LV2_ATOM__Int,            LV2_ATOM__Long,      LV2_TIME__Position,
-                            LV2_TIME__beat,           LV2_TIME__bar,       LV2_TIME__barBeat,
-                            LV2_TIME__beatsPerBar,    LV2_TIME__beatsPerMinute,
-                            LV2_TIME__speed,          LV2_ATOM__Tuple};
+const char* const uris[] = {
+    LV2_ATOM__Sequence,    LV2_ATOM__frameTime,      LV2_ATOM__Object, LV2_ATOM__Blank,
+    LV2_ATOM__Float,       LV2_ATOM__Double,         LV2_ATOM__Int,    LV2_ATOM__Long,
+    LV2_TIME__Position,    LV2_TIME__beat,           LV2_TIME__bar,    LV2_TIME__barBeat,
+    LV2_TIME__beatsPerBar, LV2_TIME__beatsPerMinute, LV2_TIME__speed,  LV2_ATOM__Tuple};
 constexpr LV2_URID uridCount = sizeof uris / sizeof uris[0];
 
 LV2_URID mapUri(LV2_URID_Map_Handle, const char* uri)
@@ -72,18 +71,17 @@ void writeSequence(ByteReader& in, std::vector<std::uint8_t>& buffer)
             word(0);
             word(shape % 7 == 0 ? in.byte() % (uridCount + 2) : 3 + (shape & 1));
             const std::size_t bodyStart = at;
-            word(0);                                            // id
+            word(0);                                                 // id
             word(shape % 11 == 0 ? in.byte() % (uridCount + 2) : 9); // otype
             const int properties = in.byte() % 8;
             for (int p = 0; p < properties; ++p)
             {
-                word(10 + in.byte() % 7);           // key, mostly time: properties
-                word(0);                            // context
+                word(10 + in.byte() % 7); // key, mostly time: properties
+                word(0);                  // context
                 const std::uint8_t type = in.byte();
                 const std::uint32_t valueType = 5 + type % 5; // Float, Double, Int, Long, Tuple
                 const std::uint32_t sizes[] = {4, 8, 4, 8, 16};
-                const std::uint32_t valueSize =
-                    type >= 240 ? in.word() % 64 : sizes[valueType - 5];
+                const std::uint32_t valueSize = type >= 240 ? in.word() % 64 : sizes[valueType - 5];
                 word(valueSize);
                 word(valueType);
                 const std::uint64_t value = in.word() | std::uint64_t{in.word()} << 32;
@@ -150,8 +148,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         {
             // Any control value: mostly within reach of the ranges, sometimes any bits.
             const std::uint8_t k = in.byte() % (sweepfilter::controlCount + 1);
-            const float value = in.byte() < 128 ? static_cast<float>(in.word() % 25000) - 50.0f
-                                                 : in.floatBits();
+            const float value =
+                in.byte() < 128 ? static_cast<float>(in.word() % 25000) - 50.0f : in.floatBits();
             if (k < controls.size())
                 controls[k] = value;
         }
@@ -183,8 +181,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             writeSequence(in, atoms);
             instance->connect(sweepfilter::lv2::inputLeft, inLeft.data());
             instance->connect(sweepfilter::lv2::inputRight, inRight.data());
-            instance->connect(sweepfilter::lv2::outputLeft, inPlace ? inLeft.data() : outLeft.data());
-            instance->connect(sweepfilter::lv2::outputRight, inPlace ? inRight.data() : outRight.data());
+            instance->connect(sweepfilter::lv2::outputLeft,
+                              inPlace ? inLeft.data() : outLeft.data());
+            instance->connect(sweepfilter::lv2::outputRight,
+                              inPlace ? inRight.data() : outRight.data());
             instance->connect(sweepfilter::lv2::timePort, atoms.data());
             instance->run(frames);
             const float* left = inPlace ? inLeft.data() : outLeft.data();
