@@ -126,6 +126,8 @@ void audioPort(std::ostringstream& out, std::uint32_t index, bool input, bool le
         << "\" ;\n"
         << "        lv2:name \"" << (input ? "In " : "Out ") << (left ? "left" : "right")
         << "\" ;\n"
+        << "        rdfs:comment \"" << (left ? "Left" : "Right") << " channel of the "
+        << (input ? "signal to filter" : "filtered signal with the send mixed in") << ".\" ;\n"
         << "        pg:group <" << group << "> ;\n"
         << "        lv2:designation pg:" << (left ? "left" : "right") << "\n    ]";
 }

@@ -55,15 +55,27 @@ TEST(Lv2Bundle, HostsListThePluginWithItsPortsUnitsAndPresets)
         EXPECT_NE(info.find(std::string("Symbol:      ") + symbol), std::string::npos) << symbol;
     for (const char* expected :
          {"Default:     20000.000000", "Maximum:     96.000000", "port-props#logarithmic",
-          "lv2core#enumeration", "hardRTCapable", "Defaults", "Soft sweep around 2 kHz",
-          "Hard resonant sweep", "Hard filter at 1 kHz, strong resonance", "Flanger send"})
+          "lv2core#enumeration", "hardRTCapable", "urid#map", "Defaults", "Soft sweep around 2 kHz",
+          "Hard resonant sweep", "Hard filter at 1 kHz, strong resonance", "Flanger send",
+          "Symbol:      behaviour", "Symbol:      sync", "Symbol:      control", "atom#AtomPort",
+          "port-groups#left", "Author:            The sweepfilter developers"})
         EXPECT_NE(info.find(expected), std::string::npos) << expected;
-    // This lv2info does not print units; the parsed description holds them.
+    // This lv2info prints neither units nor comments; the parsed description holds them: a
+    // comment on every port and the plug-in, the licence and the project.
     const std::string triples =
         runCommand({"serdi", "-q", "-i", "turtle", "-o", "ntriples", bundle + "/sweepfilter.ttl"})
             .output;
-    for (const char* unit : {"units#hz>", "units#bpm>", "units#pc>", "units#frame>"})
-        EXPECT_NE(triples.find(unit), std::string::npos) << unit;
+    for (const char* expected :
+         {"units#hz>", "units#bpm>", "units#pc>", "units#frame>", "licenses/MIT>",
+          "lv2core#project>", "doap#shortdesc>", "lv2core#minorVersion> \"2\"",
+          "port-groups#mainInput>", "port-groups#mainOutput>", "time#Position>",
+          "lv2core#connectionOptional>"})
+        EXPECT_NE(triples.find(expected), std::string::npos) << expected;
+    std::size_t comments = 0;
+    for (std::size_t at = 0; (at = triples.find("rdf-schema#comment>", at)) != std::string::npos;
+         ++at)
+        ++comments;
+    EXPECT_EQ(comments, 16u); // the plug-in's and its fifteen ports'
 }
 
 // Installing puts the bundle into the prefix's lib/lv2, where hosts find it.
