@@ -179,6 +179,30 @@ TEST(ModernBehaviour, TheSweepsPeriodIsTrueInSeconds)
         }
 }
 
+// A host automating Cutoff, Mod Range and Tempo every block does not hold the sweep back: its
+// cycles keep their length (the automation here moves each by a hair and back).
+TEST(ModernBehaviour, AutomationKeepsTheSweepGoing)
+{
+    const double rate = 48000.0, period = 60.0 / 150.0 * 2.0;
+    Session session(adapter(), rate);
+    session.set(Control::modRangeHz, 900.0f);
+    session.set(Control::tempoBpm, 150.0f);
+    session.set(Control::resolution, 2.0f);
+    Watch run;
+    runWatching(session, run, static_cast<std::uint64_t>(rate * period * 6.5), 64,
+                [&](std::uint64_t start) {
+                    const bool odd = (start / 64) % 2 == 1;
+                    session.set(Control::cutoffHz, odd ? 2001.0f : 2000.0f);
+                    session.set(Control::modRangeHz, odd ? 901.0f : 900.0f);
+                    session.set(Control::tempoBpm, odd ? 150.01f : 150.0f);
+                    return std::vector<Position>{};
+                });
+    ASSERT_GE(run.cycleStarts.size(), 5u);
+    for (std::size_t i = 1; i < run.cycleStarts.size(); ++i)
+        EXPECT_NEAR(static_cast<double>(run.cycleStarts[i] - run.cycleStarts[i - 1]) / rate,
+                    period, 100.0 / 44100.0 + 64.0 / rate);
+}
+
 // The host's transport, as a test host plays it: positions at given frames, and the beat at
 // any frame as the host counts it.
 struct Transport
