@@ -143,11 +143,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     instance->activate();
     for (int action = 0; action < 48 && !in.empty(); ++action)
     {
-        const std::uint8_t kind = in.byte() % 8;
+        const int kind = in.byte() % 8;
         if (kind <= 2)
         {
             // Any control value: mostly within reach of the ranges, sometimes any bits.
-            const std::uint8_t k = in.byte() % (sweepfilter::controlCount + 1);
+            const auto k = static_cast<std::size_t>(in.byte() % (sweepfilter::controlCount + 1));
             const float value =
                 in.byte() < 128 ? static_cast<float>(in.word() % 25000) - 50.0f : in.floatBits();
             if (k < controls.size())
