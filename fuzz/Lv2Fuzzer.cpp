@@ -79,9 +79,11 @@ void writeSequence(ByteReader& in, std::vector<std::uint8_t>& buffer)
                 word(10 + in.byte() % 7); // key, mostly time: properties
                 word(0);                  // context
                 const std::uint8_t type = in.byte();
-                const std::uint32_t valueType = 5 + type % 5; // Float, Double, Int, Long, Tuple
-                const std::uint32_t sizes[] = {4, 8, 4, 8, 16};
-                const std::uint32_t valueSize = type >= 240 ? in.word() % 64 : sizes[valueType - 5];
+                // Float, Double, Int, Long, or a nested Object or Tuple where a number belongs.
+                const std::uint32_t types[] = {5, 6, 7, 8, 3, 16};
+                const std::uint32_t sizes[] = {4, 8, 4, 8, 16, 16};
+                const std::uint32_t valueType = types[type % 6];
+                const std::uint32_t valueSize = type >= 240 ? in.word() % 64 : sizes[type % 6];
                 word(valueSize);
                 word(valueType);
                 const std::uint64_t value = in.word() | std::uint64_t{in.word()} << 32;

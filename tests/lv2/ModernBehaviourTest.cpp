@@ -199,8 +199,8 @@ TEST(ModernBehaviour, AutomationKeepsTheSweepGoing)
                 });
     ASSERT_GE(run.cycleStarts.size(), 5u);
     for (std::size_t i = 1; i < run.cycleStarts.size(); ++i)
-        EXPECT_NEAR(static_cast<double>(run.cycleStarts[i] - run.cycleStarts[i - 1]) / rate,
-                    period, 100.0 / 44100.0 + 64.0 / rate);
+        EXPECT_NEAR(static_cast<double>(run.cycleStarts[i] - run.cycleStarts[i - 1]) / rate, period,
+                    100.0 / 44100.0 + 64.0 / rate);
 }
 
 // The host's transport, as a test host plays it: positions at given frames, and the beat at
