@@ -7,6 +7,7 @@
 #include <lv2/urid/urid.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <optional>
@@ -211,7 +212,7 @@ private:
         lv2_atom_forge_frame_time(&forge_, p.frame);
         LV2_Atom_Forge_Frame object;
         lv2_atom_forge_object(&forge_, &object, 0, urids_(LV2_TIME__Position));
-        if (p.beat && p.asBeat)
+        if (p.beat && (p.asBeat || !std::isfinite(*p.beat)))
         {
             lv2_atom_forge_key(&forge_, urids_(LV2_TIME__beat));
             lv2_atom_forge_double(&forge_, *p.beat);
