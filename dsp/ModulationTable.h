@@ -48,9 +48,12 @@ public:
     float nextValue() noexcept
     {
         const float value = entry(position_);
-        position_ = position_ < cycleSteps_ ? position_ + 1 : 0;
+        skip();
         return value;
     }
+
+    // Moves on as nextValue does, for a caller that has the entry already.
+    void skip() noexcept { position_ = position_ < cycleSteps_ ? position_ + 1 : 0; }
 
     // Due when the counter is exactly stepInterval past the last due counter (modulo 2^32),
     // so a counter advancing by one is due every stepInterval samples, across its wrap too.

@@ -74,6 +74,7 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
 {
     if (index < 0 || index >= parameterCount)
         return;
+    prepared_.position = noStep;
     const std::int32_t program = getProgram();
     if (bank_ && ProgramBank::contains(program))
         (*bank_)[program].values[static_cast<std::size_t>(index)] = value;
@@ -187,8 +188,41 @@ void FilterEffect::updateSweepRate() noexcept
     sweepRateHz_ = mapping::sweepRateHz(bpm, resolutionNotes_);
 }
 
+void FilterEffect::takeSweepStep() noexcept
+{
+    const std::uint32_t position = table_->position();
+    if (prepared_.position != position)
+        prepareStep(position);
+    table_->skip();
+    if (algorithm_ == Algorithm::soft)
+    {
+        soft_->computeCoefficients(prepared_.softCutoffHz, resonance_, tuning_.sampleRate());
+    }
+    else
+    {
+        sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
+        hard_->setFeedback(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+        sweptHardStage_ = prepared_.hard.stageCoefficient;
+    }
+    prepareStep(table_->position());
+}
+
+void FilterEffect::prepareStep(std::uint32_t position) noexcept
+{
+    const float cutoffHz = table_->entry(position);
+    prepared_.position = position;
+    if (algorithm_ == Algorithm::soft)
+    {
+        prepared_.softCutoffHz = tuning_.softCutoffHz(cutoffHz);
+        return;
+    }
+    prepared_.normalisedCutoff = mapping::normalisedCutoff(cutoffHz);
+    prepared_.hard = tuning_.hard(prepared_.normalisedCutoff, resonance_);
+}
+
 void FilterEffect::rebuildSweep() noexcept
 {
+    prepared_.position = noStep;
     hostNextStepFrame_ = noFrame; // the steps' edges move with the cycle's length
     if (behaviour_ == Behaviour::classic)
         table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
@@ -209,6 +243,7 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     // The 2.0 plug-in's 100-sample step, lasting as long in seconds at the host's rate.
     grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
     hostStep_ = noStep;
+    prepared_.position = noStep;
     hostNextStepFrame_ = noFrame;
 }
 

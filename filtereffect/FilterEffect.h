@@ -106,6 +106,12 @@ private:
     void tuneSoft(float cutoffHz) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
     void applySweepValue(float cutoffHz) noexcept;
+    // Modern: takes the step that reads the table's current entry. The entry and its tuning
+    // are worked out one step ahead, so that the work overlaps the run before the step
+    // instead of delaying the run after it (the same calls on the same values, so the same
+    // bits); any change of what they depend on drops what was prepared.
+    void takeSweepStep() noexcept;
+    void prepareStep(std::uint32_t position) noexcept;
     bool hostDrivesSweep() const noexcept;
     // Takes a sweep step when one falls on the current frame; returns `run` limited so that
     // it ends before the next step.
@@ -143,6 +149,14 @@ private:
     bool hostSync_ = false;
     static constexpr std::uint32_t noStep = 0xFFFFFFFFu;
     std::uint32_t hostStep_ = noStep; // the entry the host's position last applied
+    struct PreparedStep
+    {
+        std::uint32_t position = noStep; // the table entry it is for
+        float normalisedCutoff = 0.0f;   // hard
+        float softCutoffHz = 0.0f;       // soft, tuned
+        RateTuning::HardSetting hard{0.0f, 0.0f};
+    };
+    PreparedStep prepared_;
     static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
     std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
 };

@@ -117,7 +117,7 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
             {
                 hostStep_ = step.index;
                 table_->seek(step.index);
-                applySweepValue(table_->nextValue());
+                takeSweepStep();
             }
             hostNextStepFrame_ = now + step.framesToNext;
         }
@@ -126,7 +126,7 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
     else
     {
         if (grid_.isStepDue())
-            applySweepValue(table_->nextValue());
+            takeSweepStep();
         untilNextStep = grid_.framesUntilStep();
     }
     return static_cast<std::int32_t>(

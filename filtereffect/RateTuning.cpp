@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 
 namespace sweepfilter
@@ -57,12 +59,12 @@ double tangent(double y) noexcept
     return folded ? denominator / numerator : numerator / denominator;
 }
 
-// cos a for 0 <= a <= pi: folded to a <= pi/2, then the series to a^22.
+// cos a for 0 <= a <= pi: folded to a <= pi/2, then the series to a^16.
 double cosine(double a) noexcept
 {
     // 1 / ((2k - 1) 2k), the ratio of term k of the series to term k - 1.
-    constexpr std::array<double, 12> ratios = [] {
-        std::array<double, 12> values{};
+    constexpr std::array<double, 9> ratios = [] {
+        std::array<double, 9> values{};
         for (std::size_t k = 1; k < values.size(); ++k)
             values[k] = 1.0 / static_cast<double>((2 * k - 1) * (2 * k));
         return values;
@@ -78,26 +80,30 @@ double cosine(double a) noexcept
 }
 
 // x^r for x > 0: ln x from the exponent and 2 atanh((m - 1)/(m + 1)) of the mantissa m in
-// [sqrt(1/2), sqrt(2)), then e^(r ln x) from 2^k and the series of the remainder.
+// [sqrt(1/2), sqrt(2)), then e^(r ln x) from 2^k and the series of the remainder. The exponent
+// and 2^k are taken from and put into the bits, exactly.
 double power(double x, double r) noexcept
 {
     constexpr double ln2 = 0.6931471805599453, inverseLn2 = 1.4426950408889634;
-    constexpr std::array<double, 14> inverses = [] {
-        std::array<double, 14> values{};
+    constexpr std::array<double, 11> inverses = [] {
+        std::array<double, 11> values{};
         for (std::size_t n = 1; n < values.size(); ++n)
             values[n] = 1.0 / static_cast<double>(n);
         return values;
     }();
-    int exponent = 0;
-    double mantissa = std::frexp(x, &exponent);
-    if (mantissa < 0.7071067811865476)
+    if (!(x >= 0x1p-1022)) // zero, subnormal or NaN: a pole at the origin stays there
+        return 0.0;
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    int exponent = static_cast<int>(bits >> 52) - 1023;
+    double mantissa = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFu) | 0x3FF0000000000000u);
+    if (mantissa > 1.4142135623730951)
     {
-        mantissa *= 2.0;
-        --exponent;
+        mantissa *= 0.5;
+        ++exponent;
     }
     const double s = (mantissa - 1.0) / (mantissa + 1.0), s2 = s * s;
     double series = 0.0;
-    for (std::size_t k = 9; k-- > 0;)
+    for (std::size_t k = 6; k-- > 0;)
         series = oddReciprocals[k] + s2 * series;
     const double y = r * (exponent * ln2 + 2.0 * s * series);
     if (!(y > -700.0))
@@ -107,7 +113,9 @@ double power(double x, double r) noexcept
     double e = 1.0;
     for (std::size_t n = inverses.size() - 1; n >= 1; --n)
         e = 1.0 + t * inverses[n] * e;
-    return std::ldexp(e, static_cast<int>(k));
+    const auto scale =
+        std::bit_cast<double>(static_cast<std::uint64_t>(static_cast<int>(k) + 1023) << 52);
+    return e * scale;
 }
 
 // The angle of (x, y) for y >= 0: 0..pi.
