@@ -192,7 +192,7 @@ void FilterEffect::takeSweepStep() noexcept
 {
     const std::uint32_t position = table_->position();
     if (prepared_.position != position)
-        prepareStep(position);
+        prepareStep(position, stagedEntry(position));
     table_->skip();
     if (algorithm_ == Algorithm::soft)
     {
@@ -204,12 +204,19 @@ void FilterEffect::takeSweepStep() noexcept
         hard_->setFeedback(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
         sweptHardStage_ = prepared_.hard.stageCoefficient;
     }
-    prepareStep(table_->position());
+    const std::uint32_t next = table_->position();
+    prepareStep(next, stagedEntry(next));
+    const std::uint32_t afterNext = after(next);
+    staged_ = {afterNext, table_->entry(afterNext)};
 }
 
-void FilterEffect::prepareStep(std::uint32_t position) noexcept
+float FilterEffect::stagedEntry(std::uint32_t position) noexcept
 {
-    const float cutoffHz = table_->entry(position);
+    return staged_.position == position ? staged_.cutoffHz : table_->entry(position);
+}
+
+void FilterEffect::prepareStep(std::uint32_t position, float cutoffHz) noexcept
+{
     prepared_.position = position;
     if (algorithm_ == Algorithm::soft)
     {
@@ -223,6 +230,7 @@ void FilterEffect::prepareStep(std::uint32_t position) noexcept
 void FilterEffect::rebuildSweep() noexcept
 {
     prepared_.position = noStep;
+    staged_.position = noStep;
     hostNextStepFrame_ = noFrame; // the steps' edges move with the cycle's length
     if (behaviour_ == Behaviour::classic)
         table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
@@ -244,6 +252,7 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
     hostStep_ = noStep;
     prepared_.position = noStep;
+    staged_.position = noStep;
     hostNextStepFrame_ = noFrame;
 }
 

@@ -106,12 +106,19 @@ private:
     void tuneSoft(float cutoffHz) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
     void applySweepValue(float cutoffHz) noexcept;
-    // Modern: takes the step that reads the table's current entry. The entry and its tuning
-    // are worked out one step ahead, so that the work overlaps the run before the step
-    // instead of delaying the run after it (the same calls on the same values, so the same
-    // bits); any change of what they depend on drops what was prepared.
+    // Modern: takes the step that reads the table's current entry. The work is pipelined
+    // over the steps: an entry is computed two steps ahead, tuned one step ahead, and its
+    // coefficients applied on its own step, so the two chains of the next steps run beside
+    // each other and beside the run before them instead of delaying the run after them (the
+    // same calls on the same values, so the same bits). Any change of what they depend on
+    // drops what was prepared.
     void takeSweepStep() noexcept;
-    void prepareStep(std::uint32_t position) noexcept;
+    void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
+    float stagedEntry(std::uint32_t position) noexcept;
+    std::uint32_t after(std::uint32_t position) const noexcept
+    {
+        return position < table_->cycleSteps() ? position + 1 : 0;
+    }
     bool hostDrivesSweep() const noexcept;
     // Takes a sweep step when one falls on the current frame; returns `run` limited so that
     // it ends before the next step.
@@ -157,6 +164,12 @@ private:
         RateTuning::HardSetting hard{0.0f, 0.0f};
     };
     PreparedStep prepared_;
+    struct StagedEntry
+    {
+        std::uint32_t position = noStep;
+        float cutoffHz = 0.0f;
+    };
+    StagedEntry staged_;
     static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
     std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
 };

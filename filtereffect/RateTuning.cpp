@@ -28,23 +28,28 @@ constexpr std::array<double, 10> oddReciprocals = [] {
     return values;
 }();
 
-// atan x for x >= 0: reduced to |x| <= tan(pi/8), then the series to x^19.
+// atan x for x >= 0: reduced with one division to |t| <= tan(pi/8) around 0, pi/4 or pi/2,
+// then the series to t^19, summed in a shallow tree so that it is a short chain of dependent
+// operations.
 double arcTangent(double x) noexcept
 {
-    const bool inverted = x > 1.0;
-    if (inverted)
-        x = 1.0 / x;
-    const bool shifted = x > 0.41421356237309503;
-    if (shifted)
-        x = (x - 1.0) / (x + 1.0);
-    const double z = x * x;
-    double series = 0.0;
-    for (std::size_t k = oddReciprocals.size(); k-- > 0;)
-        series = oddReciprocals[k] - z * series;
-    double angle = x * series;
-    if (shifted)
-        angle += pi / 4.0;
-    return inverted ? pi / 2.0 - angle : angle;
+    double t = x, base = 0.0;
+    if (x > 2.414213562373095)
+    {
+        t = -1.0 / x;
+        base = pi / 2.0;
+    }
+    else if (x > 0.41421356237309503)
+    {
+        t = (x - 1.0) / (x + 1.0);
+        base = pi / 4.0;
+    }
+    const double z = t * t, z2 = z * z, z4 = z2 * z2, z8 = z4 * z4;
+    const auto pair = [&](std::size_t k) { return oddReciprocals[k] - z * oddReciprocals[k + 1]; };
+    // 1 - z/3 + z^2/5 - ... - z^9/19, as pairs (a - z b) weighted by powers of z^2.
+    const double low = (pair(0) + z2 * pair(2)) + z4 * (pair(4) + z2 * pair(6));
+    const double series = low + z8 * pair(8);
+    return base + t * series;
 }
 
 // tan y for 0 <= y < pi/2: folded to y <= pi/4, then a (7, 6) Pade approximant.
