@@ -1,0 +1,105 @@
+#include "FilterEffect.h"
+
+#include "ParameterMapping.h"
+
+namespace sweepfilter
+{
+
+// The Modern behaviour: the host's rate, the host's time and the pipelined sweep steps.
+
+void FilterEffect::takeSweepStep() noexcept
+{
+    const std::uint32_t position = table_->position();
+    if (prepared_.position != position)
+        prepareStep(position, stagedEntry(position));
+    table_->skip();
+    if (algorithm_ == Algorithm::soft)
+    {
+        soft_->computeCoefficients(prepared_.softCutoffHz, resonance_, tuning_.sampleRate());
+    }
+    else
+    {
+        sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
+        hard_->setFeedback(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+        sweptHardStage_ = prepared_.hard.stageCoefficient;
+    }
+    const std::uint32_t next = table_->position();
+    prepareStep(next, stagedEntry(next));
+    const std::uint32_t afterNext = after(next);
+    staged_ = {afterNext, table_->entry(afterNext)};
+}
+
+float FilterEffect::stagedEntry(std::uint32_t position) noexcept
+{
+    return staged_.position == position ? staged_.cutoffHz : table_->entry(position);
+}
+
+void FilterEffect::prepareStep(std::uint32_t position, float cutoffHz) noexcept
+{
+    prepared_.position = position;
+    if (algorithm_ == Algorithm::soft)
+    {
+        prepared_.softCutoffHz = tuning_.softCutoffHz(cutoffHz);
+        return;
+    }
+    prepared_.normalisedCutoff = mapping::normalisedCutoff(cutoffHz);
+    prepared_.hard = tuning_.hard(prepared_.normalisedCutoff, resonance_);
+}
+
+void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept
+{
+    // The host's time runs at the host's rate whatever the behaviour.
+    if (hostSampleRate != timeline_.sampleRate())
+        timeline_ = HostTimeline(hostSampleRate);
+    const float rate = behaviour == Behaviour::modern ? hostSampleRate : unitSampleRate_;
+    if (behaviour == behaviour_ && rate == tuning_.sampleRate())
+        return;
+    behaviour_ = behaviour;
+    tuning_ = RateTuning(rate);
+    // The 2.0 plug-in's 100-sample step, lasting as long in seconds at the host's rate.
+    grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
+    hostStep_ = noStep;
+    prepared_.position = noStep;
+    staged_.position = noStep;
+    hostNextStepFrame_ = noFrame;
+}
+
+bool FilterEffect::hostDrivesSweep() const noexcept
+{
+    return behaviour_ == Behaviour::modern && hostSync_ && timeline_.isRolling();
+}
+
+void FilterEffect::reportHostTime(const HostTime& time) noexcept
+{
+    const bool wasDriving = hostDrivesSweep();
+    const double oldBpm = timeline_.beatsPerMinute();
+    if (!timeline_.report(time) || behaviour_ == Behaviour::classic || !hostSync_)
+        return;
+    // A new position applies its step at once; a stop lets the sweep run on from there.
+    hostStep_ = noStep;
+    hostNextStepFrame_ = noFrame;
+    if (wasDriving && !hostDrivesSweep())
+        grid_.restart();
+    if (timeline_.beatsPerMinute() != oldBpm || !wasDriving)
+    {
+        updateSweepRate();
+        rebuildSweep();
+    }
+}
+
+void FilterEffect::restart() noexcept
+{
+    setBehaviour(Behaviour::classic, static_cast<float>(timeline_.sampleRate()));
+    hostSync_ = false;
+    timeline_ = HostTimeline(timeline_.sampleRate());
+    grid_.restart();
+    *hard_ = ResonantLowpass{};
+    table_->restart();
+    sampleCounter_ = 0;
+    sweptNormalisedCutoff_ = 0.0f;
+    sweptHardStage_ = 0.0f;
+    setProgram(0);
+    clearForSuspendOrResume();
+}
+
+} // namespace sweepfilter
