@@ -53,7 +53,13 @@ public:
     }
 
     // Moves on as nextValue does, for a caller that has the entry already.
-    void skip() noexcept { position_ = position_ < cycleSteps_ ? position_ + 1 : 0; }
+    void skip() noexcept { position_ = positionAfter(position_); }
+
+    // The entry read after entry `position`: the next one, or 0 after the last.
+    std::uint32_t positionAfter(std::uint32_t position) const noexcept
+    {
+        return position < cycleSteps_ ? position + 1 : 0;
+    }
 
     // Due when the counter is exactly stepInterval past the last due counter (modulo 2^32),
     // so a counter advancing by one is due every stepInterval samples, across its wrap too.

@@ -87,8 +87,6 @@ public:
     std::uint32_t resolutionNotes() const noexcept { return resolutionNotes_; }
     Algorithm algorithm() const noexcept { return algorithm_; }
     std::uint32_t sampleCounter() const noexcept { return sampleCounter_; }
-    Behaviour behaviour() const noexcept { return behaviour_; }
-    const HostTimeline& hostTimeline() const noexcept { return timeline_; }
     const FlangerDelay& flangerDelay() const noexcept { return *delay_; }
     const ModulationTable& modulationTable() const noexcept { return *table_; }
 
@@ -115,10 +113,6 @@ private:
     void takeSweepStep() noexcept;
     void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
     float stagedEntry(std::uint32_t position) noexcept;
-    std::uint32_t after(std::uint32_t position) const noexcept
-    {
-        return position < table_->cycleSteps() ? position + 1 : 0;
-    }
     bool hostDrivesSweep() const noexcept;
     // Takes a sweep step when one falls on the current frame; returns `run` limited so that
     // it ends before the next step.

@@ -25,7 +25,7 @@ void FilterEffect::takeSweepStep() noexcept
     }
     const std::uint32_t next = table_->position();
     prepareStep(next, stagedEntry(next));
-    const std::uint32_t afterNext = after(next);
+    const std::uint32_t afterNext = table_->positionAfter(next);
     staged_ = {afterNext, table_->entry(afterNext)};
 }
 

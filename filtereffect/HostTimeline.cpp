@@ -34,28 +34,20 @@ HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) 
 {
     constexpr double longestWait = 1 << 30;
     if (scale_.cycleBeats != cycleBeats || scale_.steps != steps)
-        scale_ = {cycleBeats, steps, 0.0, 0.0};
-    if (scale_.stepsPerFrame == 0.0 && beatsPerFrame_ != 0.0)
     {
         const double stepsPerBeat = steps / cycleBeats;
-        scale_.reportedSteps = reportedBeats_ * stepsPerBeat;
-        scale_.stepsPerFrame = beatsPerFrame_ * stepsPerBeat;
-        scale_.framesPerStep = 1.0 / scale_.stepsPerFrame;
-        scale_.perCycle = 1.0 / steps;
+        const double stepsPerFrame = beatsPerFrame_ * stepsPerBeat;
+        scale_ = {cycleBeats,          steps,      reportedBeats_ * stepsPerBeat, stepsPerFrame,
+                  1.0 / stepsPerFrame, 1.0 / steps};
     }
     // The position in steps from the timeline's start; a cycle starts on every multiple of
     // `steps`.
     const double position =
-        beatsPerFrame_ == 0.0
-            ? beats() * steps / cycleBeats
-            : scale_.reportedSteps + static_cast<double>(framesSinceReport_) * scale_.stepsPerFrame;
+        scale_.reportedSteps + static_cast<double>(framesSinceReport_) * scale_.stepsPerFrame;
     const double whole = std::floor(position);
-    const double cycles =
-        std::floor(beatsPerFrame_ == 0.0 ? whole / steps : whole * scale_.perCycle);
+    const double cycles = std::floor(whole * scale_.perCycle);
     const auto index = static_cast<std::uint32_t>(
         std::clamp(whole - cycles * steps, 0.0, static_cast<double>(steps - 1)));
-    if (beatsPerFrame_ == 0.0)
-        return {index, static_cast<std::uint64_t>(longestWait)};
     // The frame, counted from the report, on which the position passes the step's edge
     // ahead (or behind, when going backwards).
     const bool forward = scale_.stepsPerFrame > 0.0;

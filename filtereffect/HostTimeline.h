@@ -20,7 +20,8 @@ struct HostTime
 class HostTimeline
 {
 public:
-    // Where a sweep of `cycleBeats` beats split into `steps` equal steps stands now.
+    // Where a sweep of `cycleBeats` beats split into `steps` equal steps stands now; only
+    // while rolling.
     struct Step
     {
         std::uint32_t index;        // 0 .. steps - 1
@@ -37,7 +38,8 @@ public:
 
     double sampleRate() const noexcept { return sampleRate_; }
     bool isKnown() const noexcept { return known_; }
-    bool isRolling() const noexcept { return known_ && speed_ != 0.0; }
+    // Moving on: a speed so small that the beat does not move per frame counts as stopped.
+    bool isRolling() const noexcept { return known_ && beatsPerFrame_ != 0.0; }
     double beatsPerMinute() const noexcept { return beatsPerMinute_; }
     double beats() const noexcept { return beatsAt(framesSinceReport_); }
     std::uint64_t framesSinceReport() const noexcept { return framesSinceReport_; }
@@ -56,9 +58,9 @@ private:
     // costs a multiplication and a division.
     struct StepScale
     {
-        double cycleBeats = 0.0;
+        double cycleBeats = 0.0; // 0: nothing worked out yet
         std::uint32_t steps = 0;
-        double reportedSteps = 0.0, stepsPerFrame = 0.0, framesPerStep = 0.0, perCycle = 0.0;
+        double reportedSteps, stepsPerFrame, framesPerStep, perCycle;
     };
 
     double sampleRate_;
