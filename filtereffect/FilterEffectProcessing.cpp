@@ -57,7 +57,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         const float* inRight = inputs[1] + done;
         float* outLeft = outputs[0] + done;
         float* outRight = outputs[1] + done;
-        // With the send on, runs also end where the delay line wraps.
+        // With the send on, a run may also end where the delay line moves its history.
         FlangerDelay::Run line{};
         if (sendOn)
         {
@@ -106,8 +106,8 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
     else if (hostDrivesSweep())
     {
         // The entry is a function of the host's position: one cycle of n + 1 entries per
-        // Resolution beats, starting on every multiple of it. Between the steps' edges (runs
-        // also end where the delay line wraps) nothing needs working out again.
+        // Resolution beats, starting on every multiple of it. Between the steps' edges nothing
+        // needs working out again.
         const std::uint64_t now = timeline_.framesSinceReport();
         if (hostNextStepFrame_ == noFrame || now >= hostNextStepFrame_)
         {

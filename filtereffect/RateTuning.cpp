@@ -20,17 +20,35 @@ constexpr double pi = 3.141592653589793;
 constexpr double highestAngle = 0.98 * pi;
 constexpr double highestSoftAngle = 0.49 * pi;
 
-// 1/1, 1/3, 1/5, ...: the series of atan and of atanh.
-constexpr std::array<double, 10> oddReciprocals = [] {
-    std::array<double, 10> values{};
-    for (std::size_t k = 0; k < values.size(); ++k)
-        values[k] = 1.0 / static_cast<double>(2 * k + 1);
+// c[0] + c[1] x + c[2] x^2 + ...: neighbours paired with x, the pairs paired with x^2, and
+// so on (Estrin's scheme), so the chain of dependent operations grows with the logarithm of
+// the degree rather than with the degree.
+template <std::size_t count>
+constexpr double polynomial(double x, std::array<double, count> c) noexcept
+{
+    std::size_t terms = count;
+    for (double step = x; terms > 1; step *= step)
+    {
+        for (std::size_t k = 0; 2 * k < terms; ++k)
+            c[k] = 2 * k + 1 < terms ? c[2 * k] + step * c[2 * k + 1] : c[2 * k];
+        terms = (terms + 1) / 2;
+    }
+    return c[0];
+}
+
+// 1/1, -1/3, 1/5, ...: the series of atan; and 1/1, 1/3, 1/5, ...: that of atanh.
+template <std::size_t count>
+constexpr std::array<double, count> oddReciprocals(double sign) noexcept
+{
+    std::array<double, count> values{};
+    double s = 1.0;
+    for (std::size_t k = 0; k < count; ++k, s *= sign)
+        values[k] = s / static_cast<double>(2 * k + 1);
     return values;
-}();
+}
 
 // atan x for x >= 0: reduced with one division to |t| <= tan(pi/8) around 0, pi/4 or pi/2,
-// then the series to t^19, summed in a shallow tree so that it is a short chain of dependent
-// operations.
+// then the series to t^19.
 double arcTangent(double x) noexcept
 {
     double t = x, base = 0.0;
@@ -44,12 +62,8 @@ double arcTangent(double x) noexcept
         t = (x - 1.0) / (x + 1.0);
         base = pi / 4.0;
     }
-    const double z = t * t, z2 = z * z, z4 = z2 * z2, z8 = z4 * z4;
-    const auto pair = [&](std::size_t k) { return oddReciprocals[k] - z * oddReciprocals[k + 1]; };
-    // 1 - z/3 + z^2/5 - ... - z^9/19, as pairs (a - z b) weighted by powers of z^2.
-    const double low = (pair(0) + z2 * pair(2)) + z4 * (pair(4) + z2 * pair(6));
-    const double series = low + z8 * pair(8);
-    return base + t * series;
+    constexpr auto series = oddReciprocals<10>(-1.0);
+    return base + t * polynomial(t * t, series);
 }
 
 // tan y for 0 <= y < pi/2: folded to y <= pi/4, then a (7, 6) Pade approximant.
@@ -67,21 +81,21 @@ double tangent(double y) noexcept
 // cos a for 0 <= a <= pi: folded to a <= pi/2, then the series to a^16.
 double cosine(double a) noexcept
 {
-    // 1 / ((2k - 1) 2k), the ratio of term k of the series to term k - 1.
-    constexpr std::array<double, 9> ratios = [] {
+    constexpr auto series = [] {
         std::array<double, 9> values{};
-        for (std::size_t k = 1; k < values.size(); ++k)
-            values[k] = 1.0 / static_cast<double>((2 * k - 1) * (2 * k));
+        double term = 1.0;
+        for (std::size_t k = 0; k < values.size(); ++k)
+        {
+            values[k] = term;
+            term /= -static_cast<double>((2 * k + 1) * (2 * k + 2));
+        }
         return values;
     }();
     const bool folded = a > pi / 2.0;
     if (folded)
         a = pi - a;
-    const double z = a * a;
-    double series = 1.0;
-    for (std::size_t k = ratios.size() - 1; k >= 1; --k)
-        series = 1.0 - z * ratios[k] * series;
-    return folded ? -series : series;
+    const double value = polynomial(a * a, series);
+    return folded ? -value : value;
 }
 
 // x^r for x > 0: ln x from the exponent and 2 atanh((m - 1)/(m + 1)) of the mantissa m in
@@ -90,10 +104,14 @@ double cosine(double a) noexcept
 double power(double x, double r) noexcept
 {
     constexpr double ln2 = 0.6931471805599453, inverseLn2 = 1.4426950408889634;
-    constexpr std::array<double, 11> inverses = [] {
+    constexpr auto exponentialSeries = [] {
         std::array<double, 11> values{};
-        for (std::size_t n = 1; n < values.size(); ++n)
-            values[n] = 1.0 / static_cast<double>(n);
+        double term = 1.0;
+        for (std::size_t n = 0; n < values.size(); ++n)
+        {
+            values[n] = term;
+            term /= static_cast<double>(n + 1);
+        }
         return values;
     }();
     if (!(x >= 0x1p-1022)) // zero, subnormal or NaN: a pole at the origin stays there
@@ -106,21 +124,16 @@ double power(double x, double r) noexcept
         mantissa *= 0.5;
         ++exponent;
     }
-    const double s = (mantissa - 1.0) / (mantissa + 1.0), s2 = s * s;
-    double series = 0.0;
-    for (std::size_t k = 6; k-- > 0;)
-        series = oddReciprocals[k] + s2 * series;
-    const double y = r * (exponent * ln2 + 2.0 * s * series);
+    const double s = (mantissa - 1.0) / (mantissa + 1.0);
+    constexpr auto logSeries = oddReciprocals<6>(1.0);
+    const double y = r * (exponent * ln2 + 2.0 * s * polynomial(s * s, logSeries));
     if (!(y > -700.0))
         return 0.0;
     const double k = std::floor(y * inverseLn2 + 0.5);
     const double t = y - k * ln2;
-    double e = 1.0;
-    for (std::size_t n = inverses.size() - 1; n >= 1; --n)
-        e = 1.0 + t * inverses[n] * e;
     const auto scale =
         std::bit_cast<double>(static_cast<std::uint64_t>(static_cast<int>(k) + 1023) << 52);
-    return e * scale;
+    return polynomial(t, exponentialSeries) * scale;
 }
 
 // The angle of (x, y) for y >= 0: 0..pi.

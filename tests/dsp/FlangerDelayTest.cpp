@@ -21,8 +21,8 @@ TEST(FlangerDelay, HandsBackThePairOfDelayCallsEarlier)
     {
         FlangerDelay line(200);
         line.setDelay(d);
-        // Runs past both indices' wrap from 199 to 0 twice.
-        for (int i = 1; i <= 450; ++i)
+        // Long enough for the line to move its history back several times.
+        for (int i = 1; i <= 3000; ++i)
         {
             const float expected = i > d ? static_cast<float>(i - d) : 0.0f;
             ASSERT_EQ(feed(line, i), expected) << "delay " << d << " call " << i;
