@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <type_traits>
 
 #include "Lanes.h"
 
@@ -34,7 +35,11 @@ public:
     LowpassBiquad() = default;
     virtual ~LowpassBiquad() = default;
 
-    void computeCoefficients(float cutoffHz, float resonance, float sampleRate) noexcept;
+    void computeCoefficients(float cutoffHz, float resonance, float sampleRate) noexcept
+    {
+        coefficients_ = coefficientsFor(cutoffHz, resonance, sampleRate);
+    }
+    static Coefficients coefficientsFor(float cutoffHz, float resonance, float sampleRate) noexcept;
 
     float processLeft(float sample) noexcept
     {
@@ -53,6 +58,13 @@ public:
     template <typename Output>
     void processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                       const Output& output) noexcept;
+
+    // The same with coefficients that change on every frame: frame i runs with
+    // coefficientsOf(i), which depends on nothing the filter holds, so it is worked out
+    // beside the filter's own chain. The last frame's coefficients stay.
+    template <typename CoefficientsOf, typename Output>
+    void processGliding(const float* inLeft, const float* inRight, std::int32_t frames,
+                        const CoefficientsOf& coefficientsOf, const Output& output) noexcept;
 
     void reset() noexcept
     {
@@ -81,10 +93,19 @@ private:
         Wide a1, a2, b0, b1, b2;
     };
 
-    template <typename Wide>
-    WideCoefficients<Wide> widened() const noexcept
+    static const WideCoefficients<lanes::DoublePair>&
+    wideCoefficients(const WideCoefficients<lanes::DoublePair>& c) noexcept
     {
-        const Coefficients& c = coefficients_;
+        return c;
+    }
+    static WideCoefficients<lanes::DoublePair> wideCoefficients(const Coefficients& c) noexcept
+    {
+        return widened<lanes::DoublePair>(c);
+    }
+
+    template <typename Wide>
+    static WideCoefficients<Wide> widened(const Coefficients& c) noexcept
+    {
         return {lanes::broadcast<Wide>(c.a1), lanes::broadcast<Wide>(c.a2),
                 lanes::broadcast<Wide>(c.b0), lanes::broadcast<Wide>(c.b1),
                 lanes::broadcast<Wide>(c.b2)};
@@ -107,7 +128,7 @@ private:
     float processOne(History& in, History& out, float sample) noexcept
     {
         State<double> s{in[0], in[1], out[0], out[1]};
-        const float y = step(s, double{sample}, widened<double>());
+        const float y = step(s, double{sample}, widened<double>(coefficients_));
         in = {sample, in[0]};
         out = {y, out[0]};
         return y;
@@ -120,21 +141,59 @@ private:
     History outputHistoryRight_{};
 };
 
+inline LowpassBiquad::Coefficients LowpassBiquad::coefficientsFor(float cutoffHz, float resonance,
+                                                                  float sampleRate) noexcept
+{
+    // 2*pi rounded to float (0x40C90FDB); the float constant is part of the result's bits.
+    constexpr float twoPi = 6.2831855f;
+    using F = float;
+    const double q = resonance;
+    const F t = F(1.0 / sampleRate);
+    const F d = F((1.0 - q) + (1.0 - q)); // damping ratio
+    const F w = F(double{cutoffHz} * twoPi);
+    const F a = F(((double{w} * w) * t) * t);
+    const F b = F((double{w} * d) * t);
+    const F r = F((a - double{b} * 4.0) + 4.0);
+    const F e = F((double{a} + a) - 8.0);
+    const F g = F(1.0 / ((double{b} + 1.0) * 4.0 + a));
+
+    Coefficients c;
+    c.a1 = F(double{g} * e);
+    c.a2 = F(double{g} * r);
+    c.b0 = F(double{g} * a);
+    c.b2 = c.b0;
+    c.b1 = F(double{c.b0} + c.b0);
+    return c;
+}
+
 template <typename Output>
 void LowpassBiquad::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                                  const Output& output) noexcept
 {
+    const WideCoefficients<lanes::DoublePair> c = widened<lanes::DoublePair>(coefficients_);
+    processGliding(
+        inLeft, inRight, frames, [&](std::int32_t) { return c; }, output);
+}
+
+template <typename CoefficientsOf, typename Output>
+void LowpassBiquad::processGliding(const float* inLeft, const float* inRight, std::int32_t frames,
+                                   const CoefficientsOf& coefficientsOf,
+                                   const Output& output) noexcept
+{
     using lanes::DoublePair, lanes::pairOf;
-    const WideCoefficients<DoublePair> c = widened<DoublePair>();
     State<DoublePair> s{pairOf(inputHistoryLeft_[0], inputHistoryRight_[0]),
                         pairOf(inputHistoryLeft_[1], inputHistoryRight_[1]),
                         pairOf(outputHistoryLeft_[0], outputHistoryRight_[0]),
                         pairOf(outputHistoryLeft_[1], outputHistoryRight_[1])};
     for (std::int32_t i = 0; i < frames; ++i)
     {
-        const lanes::FloatPair y = step(s, lanes::loadPair(inLeft, inRight, i), c);
+        const lanes::FloatPair y =
+            step(s, lanes::loadPair(inLeft, inRight, i), wideCoefficients(coefficientsOf(i)));
         output(i, y, s.y1);
     }
+    if constexpr (std::is_same_v<decltype(coefficientsOf(0)), Coefficients>)
+        if (frames > 0)
+            coefficients_ = coefficientsOf(frames - 1);
     // The widened history holds floats exactly, so narrowing gives them back unchanged.
     const auto left = [](DoublePair x) { return lanes::narrow(lanes::leftOf(x)); };
     const auto right = [](DoublePair x) { return lanes::narrow(lanes::rightOf(x)); };

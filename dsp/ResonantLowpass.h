@@ -22,9 +22,13 @@ public:
     // feedback is then 0 (two plain one-pole stages), so no infinity or NaN enters the loop.
     void setFeedback(float normalisedCutoff, float resonance) noexcept
     {
+        feedback_ = feedbackFor(normalisedCutoff, resonance);
+    }
+    static float feedbackFor(float normalisedCutoff, float resonance) noexcept
+    {
         const double q = resonance;
         const double gap = 1.0 - double{normalisedCutoff};
-        feedback_ = gap == 0.0 ? 0.0f : static_cast<float>(q / gap + q);
+        return gap == 0.0 ? 0.0f : static_cast<float>(q / gap + q);
     }
 
     float processLeft(float sample, float normalisedCutoff) noexcept
@@ -44,6 +48,18 @@ public:
     template <typename Output>
     void processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                       float normalisedCutoff, const Output& output) noexcept;
+
+    // The same with a stage coefficient and resonance that change on every frame: frame i
+    // runs with settingOf(i) (a Setting), which depends on nothing the filter holds, so it is
+    // worked out beside the filter's own chain. The last frame's feedback stays.
+    struct Setting
+    {
+        float normalisedCutoff;
+        float resonance;
+    };
+    template <typename SettingOf, typename Output>
+    void processGliding(const float* inLeft, const float* inRight, std::int32_t frames,
+                        const SettingOf& settingOf, const Output& output) noexcept;
 
     float feedback() const noexcept { return feedback_; }
     float stage1Left() const noexcept { return stage1Left_; }
@@ -95,6 +111,33 @@ void ResonantLowpass::processBlock(const float* inLeft, const float* inRight, st
     {
         const lanes::FloatPair y = step(s1, s2, lanes::loadPair(inLeft, inRight, i), f, fb);
         output(i, y, s2);
+    }
+    stage1Left_ = lanes::narrow(lanes::leftOf(s1));
+    stage1Right_ = lanes::narrow(lanes::rightOf(s1));
+    stage2Left_ = lanes::narrow(lanes::leftOf(s2));
+    stage2Right_ = lanes::narrow(lanes::rightOf(s2));
+}
+
+template <typename SettingOf, typename Output>
+void ResonantLowpass::processGliding(const float* inLeft, const float* inRight, std::int32_t frames,
+                                     const SettingOf& settingOf, const Output& output) noexcept
+{
+    using lanes::DoublePair, lanes::broadcast;
+    DoublePair s1 = lanes::pairOf(stage1Left_, stage1Right_);
+    DoublePair s2 = lanes::pairOf(stage2Left_, stage2Right_);
+    for (std::int32_t i = 0; i < frames; ++i)
+    {
+        const Setting setting = settingOf(i);
+        const DoublePair f = broadcast<DoublePair>(setting.normalisedCutoff);
+        const DoublePair fb =
+            broadcast<DoublePair>(feedbackFor(setting.normalisedCutoff, setting.resonance));
+        const lanes::FloatPair y = step(s1, s2, lanes::loadPair(inLeft, inRight, i), f, fb);
+        output(i, y, s2);
+    }
+    if (frames > 0)
+    {
+        const Setting last = settingOf(frames - 1);
+        setFeedback(last.normalisedCutoff, last.resonance);
     }
     stage1Left_ = lanes::narrow(lanes::leftOf(s1));
     stage1Right_ = lanes::narrow(lanes::rightOf(s1));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "Lanes.h"
 
@@ -28,8 +29,9 @@ struct StoreOutput
 // `withSend`: see FlangerDelay::nextRun), adds it scaled by `send`, then adds onto what the
 // outputs already hold (when `accumulate`), each step in double and rounded to float once:
 // out = float(float(delayed * send + y) + out). The inputs are read before the outputs are
-// written, so they may be the same buffers.
-template <bool withSend, bool accumulate>
+// written, so they may be the same buffers. `Send` is a float, or a callable giving frame i's
+// send for a send that glides.
+template <bool withSend, bool accumulate, typename Send = float>
 struct MixOutput
 {
     float* left;
@@ -40,7 +42,15 @@ struct MixOutput
     float* writeRight = nullptr;
     const float* readLeft = nullptr;
     const float* readRight = nullptr;
-    float send = 0.0f;
+    Send send{};
+
+    float sendAt(std::int32_t i) const noexcept
+    {
+        if constexpr (std::is_same_v<Send, float>)
+            return send;
+        else
+            return send(i);
+    }
 
     void operator()(std::int32_t i, lanes::FloatPair y, lanes::DoublePair yWide) const noexcept
     {
@@ -50,7 +60,7 @@ struct MixOutput
             writeLeft[i] = inLeft[i];
             writeRight[i] = inRight[i];
             const DoublePair delayed = lanes::loadPair(readLeft, readRight, i);
-            y = lanes::narrow(delayed * lanes::broadcast<DoublePair>(send) + yWide);
+            y = lanes::narrow(delayed * lanes::broadcast<DoublePair>(sendAt(i)) + yWide);
             yWide = lanes::widen(y);
         }
         if constexpr (accumulate)

@@ -102,6 +102,34 @@ constexpr std::array<ControlDescription, controlCount> descriptions = {{
      "Free: the Tempo control drives the sweep. Host: the host's tempo and position drive it "
      "(Modern only).",
      &sweepGroup, 0.0f, 1.0f, 0.0f, Unit::none, false, true, true, syncPoints},
+    {"smoothing",
+     "Smoothing",
+     "Glide time of Cutoff, Q Factor, Send Flanger and the sweep's steps when they change: "
+     "0 changes them at once, as Classic does; about 20 ms takes the zipper noise out of "
+     "automation.",
+     &editionGroup,
+     0.0f,
+     200.0f,
+     0.0f,
+     Unit::milliseconds,
+     true,
+     false,
+     false,
+     {}},
+    {"enabled",
+     "Enabled",
+     "Off passes the input through, crossfaded over 5 ms; the effect keeps running meanwhile.",
+     &editionGroup,
+     0.0f,
+     1.0f,
+     1.0f,
+     Unit::none,
+     false,
+     true,
+     false,
+     {},
+     true,
+     Designation::enabled},
 }};
 
 // The note counts of the resolution steps, from the step below q up to the one from 12q.

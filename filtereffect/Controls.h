@@ -24,9 +24,11 @@ enum class Control : std::int32_t
     delaySamples, // 0 .. 199, whole samples
     behaviour,    // 0 Modern, 1 Classic
     sync,         // 0 Free, 1 Host
+    smoothingMs,  // 0 .. 200: the glide of Cutoff, Q Factor, Send Flanger and the sweep
+    enabled,      // 1 on, 0 bypassed (with a short crossfade)
 };
 
-inline constexpr int controlCount = 10;
+inline constexpr int controlCount = 12;
 // The first eight controls are the effect's parameters, in its order.
 inline constexpr int parameterControlCount = 8;
 
@@ -37,6 +39,14 @@ enum class Unit
     beatsPerMinute,
     percent,
     frames,
+    milliseconds,
+};
+
+// What a control means to a host beyond its value.
+enum class Designation
+{
+    none,
+    enabled, // the effect's on switch: hosts show it as their bypass
 };
 
 struct ScalePoint
@@ -63,6 +73,8 @@ struct ControlDescription
     bool integer;     // whole numbers only
     bool enumeration; // only the scale points
     std::span<const ScalePoint> scalePoints;
+    bool toggle = false; // on (1) or off (0)
+    Designation designation = Designation::none;
 };
 
 const ControlDescription& describe(Control control) noexcept;

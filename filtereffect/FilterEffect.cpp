@@ -55,6 +55,7 @@ FilterEffect::FilterEffect(HostCallback hostCallback) noexcept
     setCanMono(true);
     setCanReplace(true);
     bank_ = createUnit<ProgramBank>();
+    wetGlide_.jumpTo({1.0f});
     // Applying program 0 uses every unit; with any part missing the effect is only destroyed.
     if (bank_ && soft_ && hard_ && delay_ && table_)
         setProgram(0);
@@ -96,9 +97,15 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
         applyCutoffToActiveFilter();
         break;
     case algorithmParameter:
-        algorithm_ = mapping::selectsHardAlgorithm(value) ? Algorithm::hard : Algorithm::soft;
+    {
+        const Algorithm chosen =
+            mapping::selectsHardAlgorithm(value) ? Algorithm::hard : Algorithm::soft;
+        jumpFilter_ = jumpFilter_ || chosen != algorithm_; // the other filter starts at its value
+        algorithm_ = chosen;
         applyCutoffToActiveFilter();
         break;
+    }
+    break;
     case modRangeParameter:
         if (value > 0.0f)
         {
@@ -125,7 +132,8 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
         rebuildSweep();
         break;
     case sendFlangerParameter:
-        break; // read by processing
+        applySend();
+        break;
     case flangerDelayParameter:
         delay_->setDelay(mapping::flangerDelaySamples(value));
         break;
@@ -155,13 +163,13 @@ void FilterEffect::applyCutoffToActiveFilter() noexcept
 
 void FilterEffect::tuneSoft(float cutoffHz) noexcept
 {
-    soft_->computeCoefficients(tuning_.softCutoffHz(cutoffHz), resonance_, tuning_.sampleRate());
+    applyFilterSetting(tuning_.softCutoffHz(cutoffHz), resonance_);
 }
 
 float FilterEffect::tuneHard(float normalisedCutoff) noexcept
 {
     const RateTuning::HardSetting setting = tuning_.hard(normalisedCutoff, resonance_);
-    hard_->setFeedback(setting.stageCoefficient, setting.resonance);
+    applyFilterSetting(setting.stageCoefficient, setting.resonance);
     return setting.stageCoefficient;
 }
 

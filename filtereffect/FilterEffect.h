@@ -5,6 +5,7 @@
 
 #include "EffectBase.h"
 #include "FlangerDelay.h"
+#include "Glide.h"
 #include "HostTimeline.h"
 #include "LowpassBiquad.h"
 #include "ModulationTable.h"
@@ -59,8 +60,20 @@ public:
     // Applies from the next processed frame on; see HostTimeline::report.
     void reportHostTime(const HostTime& time) noexcept;
     // Everything as a new effect has it: both filters, the delay line, the sweep, counters,
-    // program 0, Classic and no host time.
+    // program 0, Classic, no host time, no smoothing and enabled.
     void restart() noexcept;
+
+    // Smoothing: from now on Cutoff, Q Factor, Send Flanger and the sweep's steps reach each
+    // new value along a straight line of this many milliseconds at the host's rate, from
+    // wherever they stand (0 to 200; 0, as in a new effect, applies each value at once, as
+    // the 2.0 plug-in does; NaN leaves the time as it was). Algorithm, Resolution and Flanger
+    // Delay change at once. Every frame of a glide runs with settings between the old and new
+    // ones, each a filter that is stable on its own.
+    void setSmoothing(float milliseconds) noexcept;
+    // Off: the output crossfades to the input over a few milliseconds and then is the input.
+    // The effect keeps running on the input meanwhile, so switching back crossfades between
+    // two running signals and does not click either.
+    void setEnabled(bool on) noexcept;
 
     void setParameter(std::int32_t index, float value) noexcept override;
     float getParameter(std::int32_t index) noexcept override;
@@ -102,6 +115,14 @@ private:
     void updateSweepRate() noexcept;
     void rebuildSweep() noexcept;
     void tuneSoft(float cutoffHz) noexcept;
+    // Every setting a filter gets passes here: soft, its tuned corner in Hz; hard, its stage
+    // coefficient; each with its resonance. With smoothing, it becomes the target of a glide.
+    void applyFilterSetting(float first, float resonance) noexcept;
+    void applyToFilter(const Glide<2>::Values& setting) noexcept;
+    void applySend() noexcept;
+    template <bool accumulate>
+    void processBypassing(StereoBuffers inputs, StereoBuffers outputs,
+                          std::int32_t frames) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
     void applySweepValue(float cutoffHz) noexcept;
     // Modern: takes the step that reads the table's current entry. The work is pipelined
@@ -164,6 +185,12 @@ private:
         float cutoffHz = 0.0f;
     };
     StagedEntry staged_;
+
+    Glide<2> filterGlide_; // the active filter's setting, always; it glides with smoothing
+    Glide<1> sendGlide_;
+    Glide<1> wetGlide_; // 1 enabled, 0 bypassed
+    bool smoothing_ = false;
+    bool jumpFilter_ = false; // the next filter setting applies at once
     static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
     std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
 };

@@ -15,12 +15,12 @@ void FilterEffect::takeSweepStep() noexcept
     table_->skip();
     if (algorithm_ == Algorithm::soft)
     {
-        soft_->computeCoefficients(prepared_.softCutoffHz, resonance_, tuning_.sampleRate());
+        applyFilterSetting(prepared_.softCutoffHz, resonance_);
     }
     else
     {
         sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
-        hard_->setFeedback(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+        applyFilterSetting(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
         sweptHardStage_ = prepared_.hard.stageCoefficient;
     }
     const std::uint32_t next = table_->position();
@@ -62,6 +62,7 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     prepared_.position = noStep;
     staged_.position = noStep;
     hostNextStepFrame_ = noFrame;
+    jumpFilter_ = true; // the settings about to come are tuned anew
 }
 
 bool FilterEffect::hostDrivesSweep() const noexcept
@@ -98,6 +99,8 @@ void FilterEffect::restart() noexcept
     sampleCounter_ = 0;
     sweptNormalisedCutoff_ = 0.0f;
     sweptHardStage_ = 0.0f;
+    setSmoothing(0.0f);
+    wetGlide_.jumpTo({1.0f});
     setProgram(0);
     clearForSuspendOrResume();
 }

@@ -21,12 +21,16 @@ bool hasBothChannels(StereoBuffers buffers) noexcept
 void FilterEffect::processAccumulate(StereoBuffers inputs, StereoBuffers outputs,
                                      std::int32_t frames) noexcept
 {
+    if (wetGlide_.isGliding() || wetGlide_.target()[0] != 1.0f)
+        return processBypassing<true>(inputs, outputs, frames);
     process<true>(inputs, outputs, frames);
 }
 
 void FilterEffect::processReplace(StereoBuffers inputs, StereoBuffers outputs,
                                   std::int32_t frames) noexcept
 {
+    if (wetGlide_.isGliding() || wetGlide_.target()[0] != 1.0f)
+        return processBypassing<false>(inputs, outputs, frames);
     process<false>(inputs, outputs, frames);
 }
 
@@ -43,15 +47,26 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
     if (frames <= 0 || !hasBothChannels(inputs) || !hasBothChannels(outputs))
         return;
     const bool sweepOn = sweepIsOn();
-    const float send = values_[sendFlangerParameter];
-    const bool sendOn = send > 0.0f;
     const bool soft = algorithm_ == Algorithm::soft;
+    const float sampleRate = tuning_.sampleRate();
 
     for (std::int32_t done = 0; done < frames;)
     {
         std::int32_t run = frames - done;
         if (sweepOn)
             run = stepSweep(run);
+        // Gliding runs end where a glide does, so the rest of the block runs on the settled
+        // settings.
+        const bool filterGliding = filterGlide_.isGliding();
+        const bool sendGliding = sendGlide_.isGliding();
+        if (filterGliding)
+            run = static_cast<std::int32_t>(std::min<std::uint32_t>(static_cast<std::uint32_t>(run),
+                                                                    filterGlide_.framesLeft()));
+        if (sendGliding)
+            run = static_cast<std::int32_t>(
+                std::min<std::uint32_t>(static_cast<std::uint32_t>(run), sendGlide_.framesLeft()));
+        const float send = values_[sendFlangerParameter];
+        const bool sendOn = sendGliding || send > 0.0f;
 
         const float* inLeft = inputs[0] + done;
         const float* inRight = inputs[1] + done;
@@ -66,12 +81,47 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         }
         const float f = sweepOn ? sweptHardStage_ : hardStage_;
         const auto filter = [&](const auto& output) {
-            if (soft)
+            if (filterGliding)
+            {
+                const Glide<2>& glide = filterGlide_;
+                const auto at = [](std::int32_t i) { return static_cast<std::uint32_t>(i); };
+                if (soft)
+                    soft_->processGliding(
+                        inLeft, inRight, run,
+                        [&](std::int32_t i) {
+                            return LowpassBiquad::coefficientsFor(
+                                glide.valueAt(0, at(i)), glide.valueAt(1, at(i)), sampleRate);
+                        },
+                        output);
+                else
+                    hard_->processGliding(
+                        inLeft, inRight, run,
+                        [&](std::int32_t i) {
+                            return ResonantLowpass::Setting{glide.valueAt(0, at(i)),
+                                                            glide.valueAt(1, at(i))};
+                        },
+                        output);
+            }
+            else if (soft)
+            {
                 soft_->processBlock(inLeft, inRight, run, output);
+            }
             else
+            {
                 hard_->processBlock(inLeft, inRight, run, f, output);
+            }
         };
-        if (sendOn)
+        if (sendGliding)
+        {
+            const auto sendOf = [this](std::int32_t i) {
+                return sendGlide_.valueAt(0, static_cast<std::uint32_t>(i));
+            };
+            filter(MixOutput<true, accumulate, decltype(sendOf)>{
+                outLeft, outRight, inLeft, inRight, line.writeLeft, line.writeRight, line.readLeft,
+                line.readRight, sendOf});
+            delay_->finishRun(line);
+        }
+        else if (sendOn)
         {
             filter(MixOutput<true, accumulate>{outLeft, outRight, inLeft, inRight, line.writeLeft,
                                                line.writeRight, line.readLeft, line.readRight,
@@ -86,10 +136,58 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         {
             filter(StoreOutput{outLeft, outRight});
         }
+        if (filterGliding)
+        {
+            filterGlide_.advance(static_cast<std::uint32_t>(run));
+            if (!filterGlide_.isGliding())
+                applyToFilter(filterGlide_.target());
+        }
+        if (sendGliding)
+            sendGlide_.advance(static_cast<std::uint32_t>(run));
         if (sweepOn)
             advanceSweep(run);
         timeline_.advance(static_cast<std::uint64_t>(run));
         done += run;
+    }
+}
+
+template <bool accumulate>
+void FilterEffect::processBypassing(StereoBuffers inputs, StereoBuffers outputs,
+                                    std::int32_t frames) noexcept
+{
+    if (frames <= 0 || !hasBothChannels(inputs) || !hasBothChannels(outputs))
+        return;
+    constexpr std::int32_t chunk = 64;
+    std::array<std::array<float, chunk>, 2> dry, wet;
+    for (std::int32_t done = 0; done < frames;)
+    {
+        const std::int32_t n = std::min(chunk, frames - done);
+        for (std::size_t c = 0; c < 2; ++c)
+            std::copy_n(inputs[c] + done, n, dry[c].data());
+        float* dryBuffers[2] = {dry[0].data(), dry[1].data()};
+        float* wetBuffers[2] = {wet[0].data(), wet[1].data()};
+        process<false>(dryBuffers, wetBuffers, n);
+
+        const auto fading = static_cast<std::int32_t>(
+            std::min<std::uint32_t>(static_cast<std::uint32_t>(n), wetGlide_.framesLeft()));
+        const float settled = wetGlide_.target()[0];
+        for (std::size_t c = 0; c < 2; ++c)
+            for (std::int32_t i = 0; i < n; ++i)
+            {
+                const float share =
+                    i < fading ? wetGlide_.valueAt(0, static_cast<std::uint32_t>(i)) : settled;
+                const auto k = static_cast<std::size_t>(i);
+                float y = share == 1.0f ? wet[c][k]
+                          : share == 0.0f
+                              ? dry[c][k]
+                              : static_cast<float>(double{dry[c][k]} +
+                                                   double{share} * (double{wet[c][k]} - dry[c][k]));
+                if constexpr (accumulate)
+                    y = static_cast<float>(double{y} + outputs[c][done + i]);
+                outputs[c][done + i] = y;
+            }
+        wetGlide_.advance(static_cast<std::uint32_t>(n));
+        done += n;
     }
 }
 

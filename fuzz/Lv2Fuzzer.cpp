@@ -137,7 +137,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::uint32_t k = 0; k < controls.size(); ++k)
     {
         controls[k] = sweepfilter::describe(static_cast<sweepfilter::Control>(k)).defaultValue;
-        instance->connect(sweepfilter::lv2::firstControl + k, &controls[k]);
+        instance->connect(sweepfilter::lv2::portOf(static_cast<sweepfilter::Control>(k)),
+                          &controls[k]);
     }
     std::vector<std::uint8_t> atoms(atomBytes);
     std::vector<float> inLeft(maxFrames + tail), inRight(maxFrames + tail),
@@ -164,8 +165,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             // Ports connected elsewhere or not at all.
             const std::uint32_t port = in.byte() % 20;
             instance->connect(port, in.byte() & 1 ? nullptr : atoms.data());
-            if (port >= sweepfilter::lv2::firstControl && port < sweepfilter::lv2::timePort)
-                instance->connect(port, &controls[port - sweepfilter::lv2::firstControl]);
+            if (const std::uint32_t k = sweepfilter::lv2::controlAt(port);
+                k < sweepfilter::controlCount)
+                instance->connect(port, &controls[k]);
         }
         else
         {

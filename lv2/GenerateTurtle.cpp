@@ -52,6 +52,8 @@ const char* unitOf(Unit unit)
         return "units:bpm";
     case Unit::percent:
         return "units:pc";
+    case Unit::milliseconds:
+        return "units:ms";
     case Unit::frames:
         return "units:frame";
     case Unit::none:
@@ -141,12 +143,15 @@ void controlPort(std::ostringstream& out, const std::string& uri, std::uint32_t 
         << "        lv2:name " << literal(d.name) << " ;\n"
         << "        rdfs:comment " << literal(d.comment) << " ;\n"
         << "        pg:group <" << uri << "#" << d.group->symbol << "> ;\n"
+        << (d.designation == Designation::enabled ? "        lv2:designation lv2:enabled ;\n" : "")
         << "        lv2:default " << decimal(d.defaultValue) << " ;\n"
         << "        lv2:minimum " << decimal(d.minimum) << " ;\n"
         << "        lv2:maximum " << decimal(d.maximum);
     std::vector<std::string> properties;
     if (d.logarithmic)
         properties.push_back("pprops:logarithmic");
+    if (d.toggle)
+        properties.push_back("lv2:toggled");
     if (d.integer)
         properties.push_back("lv2:integer");
     if (d.enumeration)
@@ -205,11 +210,10 @@ std::string plugin(const std::string& uri, const std::string& minor, const std::
     audioPort(out, outputLeft, false, true, uri + "#out");
     out << " , ";
     audioPort(out, outputRight, false, false, uri + "#out");
-    for (int k = 0; k < controlCount; ++k)
+    for (std::uint32_t k = 0; k < controlsBeforeTime; ++k)
     {
         out << " , ";
-        controlPort(out, uri, firstControl + static_cast<std::uint32_t>(k),
-                    describe(static_cast<Control>(k)));
+        controlPort(out, uri, portOf(static_cast<Control>(k)), describe(static_cast<Control>(k)));
     }
     out << " , [\n        a lv2:InputPort , atom:AtomPort ;\n"
         << "        lv2:index " << timePort << " ;\n"
@@ -219,7 +223,13 @@ std::string plugin(const std::string& uri, const std::string& minor, const std::
         << "        atom:bufferType atom:Sequence ;\n"
         << "        atom:supports time:Position ;\n"
         << "        lv2:designation lv2:control ;\n"
-        << "        lv2:portProperty lv2:connectionOptional\n    ] .\n";
+        << "        lv2:portProperty lv2:connectionOptional\n    ]";
+    for (auto k = static_cast<std::uint32_t>(controlsBeforeTime); k < controlCount; ++k)
+    {
+        out << " , ";
+        controlPort(out, uri, portOf(static_cast<Control>(k)), describe(static_cast<Control>(k)));
+    }
+    out << " .\n";
     return out.str();
 }
 

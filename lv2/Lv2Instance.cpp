@@ -79,8 +79,8 @@ void Lv2Instance::connect(std::uint32_t port, void* data) noexcept
         time_ = static_cast<const LV2_Atom_Sequence*>(data);
         return;
     default:
-        if (port >= firstControl && port < timePort)
-            controls_[port - firstControl] = samples;
+        if (const std::uint32_t k = controlAt(port); k < controlCount)
+            controls_[k] = samples;
     }
 }
 
@@ -115,6 +115,8 @@ void Lv2Instance::applyControls() noexcept
                                                        : FilterEffect::Behaviour::modern,
                           sampleRate_);
     effect_->setHostSync(switchOf(Control::sync));
+    effect_->setSmoothing(applied_[static_cast<std::size_t>(Control::smoothingMs)]);
+    effect_->setEnabled(switchOf(Control::enabled));
     for (int k = 0; k < parameterControlCount; ++k)
         effect_->setParameter(
             k, *effectValue(static_cast<Control>(k), applied_[static_cast<std::size_t>(k)]));

@@ -57,8 +57,9 @@ TEST(Lv2Bundle, HostsListThePluginWithItsPortsUnitsAndPresets)
          {"Default:     20000.000000", "Maximum:     96.000000", "port-props#logarithmic",
           "lv2core#enumeration", "hardRTCapable", "urid#map", "Defaults", "Soft sweep around 2 kHz",
           "Hard resonant sweep", "Hard filter at 1 kHz, strong resonance", "Flanger send",
-          "Symbol:      behaviour", "Symbol:      sync", "Symbol:      control", "atom#AtomPort",
-          "port-groups#left", "Author:            The sweepfilter developers"})
+          "Symbol:      behaviour", "Symbol:      sync", "Symbol:      control",
+          "Symbol:      smoothing", "Symbol:      enabled", "atom#AtomPort", "port-groups#left",
+          "Author:            The sweepfilter developers"})
         EXPECT_NE(info.find(expected), std::string::npos) << expected;
     // This lv2info prints neither units nor comments; the parsed description holds them: a
     // comment on every port and the plug-in, the licence and the project.
@@ -67,15 +68,15 @@ TEST(Lv2Bundle, HostsListThePluginWithItsPortsUnitsAndPresets)
             .output;
     for (const char* expected :
          {"units#hz>", "units#bpm>", "units#pc>", "units#frame>", "licenses/MIT>",
-          "lv2core#project>", "doap#shortdesc>", "lv2core#minorVersion> \"2\"",
-          "port-groups#mainInput>", "port-groups#mainOutput>", "time#Position>",
-          "lv2core#connectionOptional>"})
+          "lv2core#project>", "doap#shortdesc>", "lv2core#minorVersion> \"4\"", "units#ms>",
+          "lv2core#enabled>", "lv2core#toggled>", "port-groups#mainInput>",
+          "port-groups#mainOutput>", "time#Position>", "lv2core#connectionOptional>"})
         EXPECT_NE(triples.find(expected), std::string::npos) << expected;
     std::size_t comments = 0;
     for (std::size_t at = 0; (at = triples.find("rdf-schema#comment>", at)) != std::string::npos;
          ++at)
         ++comments;
-    EXPECT_EQ(comments, 16u); // the plug-in's and its fifteen ports'
+    EXPECT_EQ(comments, 18u); // the plug-in's and its seventeen ports'
 }
 
 // Installing puts the bundle into the prefix's lib/lv2, where hosts find it.

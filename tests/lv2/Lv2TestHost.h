@@ -91,8 +91,13 @@ struct Position
     bool asBeat = false; // time:beat instead of bar, beat within the bar and beats per bar
 };
 
-inline constexpr std::uint32_t firstControlPort = 4,
-                               timePortIndex = firstControlPort + controlCount;
+// The port indices a host reads from the Turtle: the first ten controls from 4, the atom
+// port at 14, the later controls from 15.
+constexpr std::uint32_t controlPortIndex(std::uint32_t k)
+{
+    return k < 10 ? 4 + k : 15 + k - 10;
+}
+inline constexpr std::uint32_t timePortIndex = 14;
 
 // One plug-in instance with all of its ports connected.
 class Session
@@ -108,7 +113,7 @@ public:
         if (!handle_)
             return;
         for (std::uint32_t k = 0; k < controlCount; ++k)
-            descriptor->connect_port(handle_, firstControlPort + k, &controls_[k]);
+            descriptor->connect_port(handle_, controlPortIndex(k), &controls_[k]);
         lv2_atom_forge_init(&forge_, urids_.map());
         descriptor->connect_port(handle_, timePortIndex, time_.data());
         clearTime();
