@@ -70,10 +70,10 @@ public:
     // Delay change at once. Every frame of a glide runs with settings between the old and new
     // ones, each a filter that is stable on its own.
     void setSmoothing(float milliseconds) noexcept;
-    // Off: the output crossfades to the input over a few milliseconds and then is the input.
-    // The effect keeps running on the input meanwhile, so switching back crossfades between
-    // two running signals and does not click either.
-    void setEnabled(bool on) noexcept;
+    // Off: the output crossfades to the input over a few milliseconds (or at once, without
+    // `crossfade`) and then is the input. The effect keeps running on the input meanwhile, so
+    // switching back crossfades between two running signals and does not click either.
+    void setEnabled(bool on, bool crossfade = true) noexcept;
 
     void setParameter(std::int32_t index, float value) noexcept override;
     float getParameter(std::int32_t index) noexcept override;
@@ -190,7 +190,7 @@ private:
     Glide<1> sendGlide_;
     Glide<1> wetGlide_; // 1 enabled, 0 bypassed
     bool smoothing_ = false;
-    bool jumpFilter_ = false; // the next filter setting applies at once
+    bool jumpFilter_ = false; // filter settings apply at once until the next processing
     static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
     std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
 };

@@ -46,6 +46,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
 {
     if (frames <= 0 || !hasBothChannels(inputs) || !hasBothChannels(outputs))
         return;
+    jumpFilter_ = false;
     const bool sweepOn = sweepIsOn();
     const bool soft = algorithm_ == Algorithm::soft;
     const float sampleRate = tuning_.sampleRate();

@@ -35,10 +35,13 @@ void FilterEffect::setSmoothing(float milliseconds) noexcept
         applyToFilter(filterGlide_.target());
 }
 
-void FilterEffect::setEnabled(bool on) noexcept
+void FilterEffect::setEnabled(bool on, bool crossfade) noexcept
 {
+    const Glide<1>::Values share{on ? 1.0f : 0.0f};
+    if (!crossfade)
+        return wetGlide_.jumpTo(share);
     wetGlide_.setLength(framesOf(bypassFadeMs, timeline_.sampleRate()));
-    wetGlide_.setTarget({on ? 1.0f : 0.0f});
+    wetGlide_.setTarget(share);
 }
 
 void FilterEffect::applyFilterSetting(float first, float resonance) noexcept
@@ -50,7 +53,6 @@ void FilterEffect::applyFilterSetting(float first, float resonance) noexcept
         if (filterGlide_.isGliding())
             return;
     }
-    jumpFilter_ = false;
     filterGlide_.jumpTo(setting);
     applyToFilter(setting);
 }

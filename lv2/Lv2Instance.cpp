@@ -107,19 +107,25 @@ void Lv2Instance::applyControls() noexcept
     }
     if (!changed)
         return;
+    // A fresh instance starts at its ports' values; later changes glide when smoothing asks.
+    const bool fresh = controlsPending_;
     controlsPending_ = false;
     const auto switchOf = [this](Control c) {
         return isSet(applied_[static_cast<std::size_t>(c)]);
     };
+    const float smoothing = applied_[static_cast<std::size_t>(Control::smoothingMs)];
     effect_->setBehaviour(switchOf(Control::behaviour) ? FilterEffect::Behaviour::classic
                                                        : FilterEffect::Behaviour::modern,
                           sampleRate_);
     effect_->setHostSync(switchOf(Control::sync));
-    effect_->setSmoothing(applied_[static_cast<std::size_t>(Control::smoothingMs)]);
-    effect_->setEnabled(switchOf(Control::enabled));
+    effect_->setEnabled(switchOf(Control::enabled), !fresh);
+    if (!fresh)
+        effect_->setSmoothing(smoothing);
     for (int k = 0; k < parameterControlCount; ++k)
         effect_->setParameter(
             k, *effectValue(static_cast<Control>(k), applied_[static_cast<std::size_t>(k)]));
+    if (fresh)
+        effect_->setSmoothing(smoothing);
 }
 
 void Lv2Instance::run(std::uint32_t frames) noexcept

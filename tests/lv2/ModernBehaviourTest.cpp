@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FilterEffect.h"
+#include "LinkedAdapter.h"
 #include "Lv2Instance.h"
 #include "Lv2TestHost.h"
 #include "TestSignals.h"
@@ -18,28 +19,6 @@ namespace sweepfilter::test
 {
 namespace
 {
-
-// The adapter linked in rather than loaded, so that a test can watch the sweep's state.
-lv2::Lv2Instance* instanceOf(LV2_Handle handle)
-{
-    return static_cast<lv2::Lv2Instance*>(handle);
-}
-
-const LV2_Descriptor* adapter()
-{
-    static const LV2_Descriptor descriptor = {
-        "urn:sweepfilter:lv2",
-        [](const LV2_Descriptor*, double rate, const char*, const LV2_Feature* const* features) {
-            return static_cast<LV2_Handle>(lv2::Lv2Instance::create(rate, features));
-        },
-        [](LV2_Handle h, std::uint32_t port, void* data) { instanceOf(h)->connect(port, data); },
-        [](LV2_Handle h) { instanceOf(h)->activate(); },
-        [](LV2_Handle h, std::uint32_t frames) { instanceOf(h)->run(frames); },
-        nullptr,
-        [](LV2_Handle h) { delete instanceOf(h); },
-        nullptr};
-    return &descriptor;
-}
 
 std::uint32_t sweepPosition(const Session& session)
 {
