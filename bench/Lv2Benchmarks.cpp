@@ -23,6 +23,8 @@ struct Lv2Configuration
 {
     bool hard, send, classic, hostTime;
     double rate;
+    bool sweep = true;
+    float smoothingMs = 0.0f;
 };
 
 const LV2_Descriptor* lv2Plugin()
@@ -31,8 +33,8 @@ const LV2_Descriptor* lv2Plugin()
     return library.descriptor();
 }
 
-// The settings of the 2.0 plug-in's benchmark (its 0..1 values in the controls' units), with
-// the sweep on.
+// The settings of the 2.0 plug-in's benchmark (its 0..1 values in the controls' units). With
+// the sweep on and smoothing, every step starts a glide, so the filter glides all the time.
 void processingLv2(benchmark::State& state, Lv2Configuration configuration)
 {
     const auto block = static_cast<std::uint32_t>(state.range(0));
@@ -43,7 +45,8 @@ void processingLv2(benchmark::State& state, Lv2Configuration configuration)
     session.set(Control::cutoffHz, 3905.13f);
     session.set(Control::qFactor, 0.792f);
     session.set(Control::algorithm, configuration.hard ? 1.0f : 0.0f);
-    session.set(Control::modRangeHz, 2060.0f);
+    session.set(Control::modRangeHz, configuration.sweep ? 2060.0f : 0.0f);
+    session.set(Control::smoothingMs, configuration.smoothingMs);
     session.set(Control::sendPercent, configuration.send ? 50.0f : 0.0f);
     session.set(Control::delaySamples, 60.0f);
     session.set(Control::behaviour, configuration.classic ? 1.0f : 0.0f);
@@ -90,6 +93,24 @@ void registerLv2Processing()
                         ->Arg(1024)
                         ->UseManualTime();
                 }
+    // Smoothing in Modern at 44.1 kHz: gliding all the time (the sweep on), and nothing
+    // gliding next to the same without smoothing.
+    for (bool hard : {false, true})
+        for (bool sweep : {false, true})
+            for (float smoothing : {0.0f, 20.0f})
+            {
+                if (sweep && smoothing == 0.0f)
+                    continue; // the rows above
+                const std::string name = std::string("lv2/modern/44100/") +
+                                         (hard ? "hard" : "soft") +
+                                         (sweep ? "/sweep" : "/nosweep") + "/nosend" +
+                                         (smoothing > 0.0f ? "/smooth" : "");
+                benchmark::RegisterBenchmark(
+                    name.c_str(), processingLv2,
+                    Lv2Configuration{hard, false, false, false, 44100.0, sweep, smoothing})
+                    ->Arg(1024)
+                    ->UseManualTime();
+            }
 }
 
 } // namespace sweepfilter::bench

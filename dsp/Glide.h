@@ -48,10 +48,12 @@ public:
     bool isGliding() const noexcept { return framesLeft_ > 0; }
     // The frames still between start and target; the target applies after them.
     std::uint32_t framesLeft() const noexcept { return framesLeft_; }
+    std::uint32_t framesDone() const noexcept { return elapsed_; }
     const Values& target() const noexcept { return target_; }
 
-    // Value k on frame i counted from the current one (i < framesLeft; the target after).
-    float valueAt(std::size_t k, std::uint32_t i) const noexcept
+    // Value k on frame i counted from the current one: i < framesLeft, or the target after;
+    // i >= -framesDone, the glide's first frame.
+    float valueAt(std::size_t k, std::int64_t i) const noexcept
     {
         const double progress = static_cast<double>(elapsed_ + 1 + i) * inverseLength_;
         return static_cast<float>(start_[k] + delta_[k] * progress);

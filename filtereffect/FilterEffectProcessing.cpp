@@ -85,21 +85,22 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
             if (filterGliding)
             {
                 const Glide<2>& glide = filterGlide_;
-                const auto at = [](std::int32_t i) { return static_cast<std::uint32_t>(i); };
                 if (soft)
                     soft_->processGliding(
                         inLeft, inRight, run,
+                        static_cast<std::int32_t>(glide.framesDone() %
+                                                  LowpassBiquad::glideHoldFrames),
                         [&](std::int32_t i) {
-                            return LowpassBiquad::coefficientsFor(
-                                glide.valueAt(0, at(i)), glide.valueAt(1, at(i)), sampleRate);
+                            return LowpassBiquad::coefficientsFor(glide.valueAt(0, i),
+                                                                  glide.valueAt(1, i), sampleRate);
                         },
                         output);
                 else
                     hard_->processGliding(
                         inLeft, inRight, run,
                         [&](std::int32_t i) {
-                            return ResonantLowpass::Setting{glide.valueAt(0, at(i)),
-                                                            glide.valueAt(1, at(i))};
+                            return ResonantLowpass::Setting{glide.valueAt(0, i),
+                                                            glide.valueAt(1, i)};
                         },
                         output);
             }
@@ -114,9 +115,7 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         };
         if (sendGliding)
         {
-            const auto sendOf = [this](std::int32_t i) {
-                return sendGlide_.valueAt(0, static_cast<std::uint32_t>(i));
-            };
+            const auto sendOf = [this](std::int32_t i) { return sendGlide_.valueAt(0, i); };
             filter(MixOutput<true, accumulate, decltype(sendOf)>{
                 outLeft, outRight, inLeft, inRight, line.writeLeft, line.writeRight, line.readLeft,
                 line.readRight, sendOf});
@@ -175,8 +174,7 @@ void FilterEffect::processBypassing(StereoBuffers inputs, StereoBuffers outputs,
         for (std::size_t c = 0; c < 2; ++c)
             for (std::int32_t i = 0; i < n; ++i)
             {
-                const float share =
-                    i < fading ? wetGlide_.valueAt(0, static_cast<std::uint32_t>(i)) : settled;
+                const float share = i < fading ? wetGlide_.valueAt(0, i) : settled;
                 const auto k = static_cast<std::size_t>(i);
                 float y = share == 1.0f ? wet[c][k]
                           : share == 0.0f

@@ -138,8 +138,8 @@ TEST(Smoothing, TakesTheZipperNoiseOutOfCutoffChanges)
                 const double on = measure(algorithm, automation, block, 20.0f);
                 const double drop = 10.0 * std::log10(off / on);
                 std::printf("%s, %s, blocks of %zu: %.1f dB (%.3g -> %.3g)\n",
-                            algorithm == 0.0f ? "soft" : "hard", automation.name, block, drop,
-                            off, on);
+                            algorithm == 0.0f ? "soft" : "hard", automation.name, block, drop, off,
+                            on);
                 EXPECT_TRUE(drop >= 20.0 || (off < floor && on < floor))
                     << automation.name << " " << block;
             }
@@ -161,8 +161,8 @@ TEST(Smoothing, BypassCrossfadesAndPassesTheInputWhileOff)
     constexpr std::size_t frames = 22050, off = 5000, on = 12000;
     std::vector<float> sine(frames);
     for (std::size_t i = 0; i < frames; ++i)
-        sine[i] = static_cast<float>(0.9 * std::sin(2.0 * pi * 1000.0 * static_cast<double>(i) /
-                                                    rate));
+        sine[i] =
+            static_cast<float>(0.9 * std::sin(2.0 * pi * 1000.0 * static_cast<double>(i) / rate));
     const auto render = [&](const std::function<bool(std::size_t)>& enabledAt) {
         Session session(adapter(), rate);
         session.set(Control::cutoffHz, 1000.0f);
@@ -178,9 +178,8 @@ TEST(Smoothing, BypassCrossfadesAndPassesTheInputWhileOff)
 
     EXPECT_EQ(std::memcmp(bypassed.data(), sine.data(), frames * sizeof(float)), 0);
     const std::size_t faded = off + 64 + 221; // the block after the switch, then 5 ms
-    EXPECT_EQ(std::memcmp(toggled.data() + faded, sine.data() + faded,
-                          (on - faded) * sizeof(float)),
-              0);
+    EXPECT_EQ(
+        std::memcmp(toggled.data() + faded, sine.data() + faded, (on - faded) * sizeof(float)), 0);
     const double allowed =
         1.01 * std::max(largestStep(sine, 0, frames), largestStep(effect, 1000, frames));
     std::printf("largest step: %.5f toggled, %.5f allowed\n", largestStep(toggled, 1000, frames),
@@ -219,6 +218,34 @@ TEST(Smoothing, EveryGlideStaysStable)
                 }
                 EXPECT_LT(largest, 1000.0) << r << " " << algorithm << " " << smoothing;
             }
+}
+
+// With smoothing, the sweep and stepped changes glide the same whatever the block size.
+TEST(Smoothing, GlidesDoNotDependOnTheBlockSize)
+{
+    const std::vector<float> in = noise(4 * 4480, 4); // changes every 4480 = 7 x 640 frames
+    const auto render = [&](float algorithm, std::size_t block) {
+        Session session(adapter(), rate);
+        session.set(Control::algorithm, algorithm);
+        session.set(Control::smoothingMs, 20.0f);
+        session.set(Control::modRangeHz, 1500.0f);
+        session.set(Control::sendPercent, 50.0f);
+        return renderAutomated(session, in, block, [](Session& s, std::size_t frame) {
+            s.set(Control::cutoffHz, frame < 8960 ? 2000.0f : 6000.0f);
+            s.set(Control::qFactor, frame < 4480 ? 0.2f : 0.9f);
+            s.set(Control::sendPercent, frame < 13440 ? 50.0f : 0.0f);
+        });
+    };
+    for (float algorithm : {0.0f, 1.0f})
+    {
+        const std::vector<float> whole = render(algorithm, 1);
+        for (std::size_t block : {7u, 64u, 640u, 4480u})
+        {
+            const std::vector<float> got = render(algorithm, block);
+            EXPECT_EQ(std::memcmp(got.data(), whole.data(), got.size() * sizeof(float)), 0)
+                << algorithm << " " << block;
+        }
+    }
 }
 
 // A smoothing time outside 0..200 ms counts as the nearest end; NaN leaves the time as it
