@@ -39,6 +39,10 @@ public:
     {
         coefficients_ = coefficientsFor(cutoffHz, resonance, sampleRate);
     }
+    void setCoefficients(const Coefficients& coefficients) noexcept
+    {
+        coefficients_ = coefficients;
+    }
     static Coefficients coefficientsFor(float cutoffHz, float resonance, float sampleRate) noexcept;
 
     float processLeft(float sample) noexcept

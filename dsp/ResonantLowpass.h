@@ -24,6 +24,8 @@ public:
     {
         feedback_ = feedbackFor(normalisedCutoff, resonance);
     }
+    // A feedback factor from feedbackFor.
+    void setFeedbackFactor(float feedback) noexcept { feedback_ = feedback; }
     static float feedbackFor(float normalisedCutoff, float resonance) noexcept
     {
         const double q = resonance;

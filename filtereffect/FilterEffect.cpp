@@ -173,14 +173,6 @@ float FilterEffect::tuneHard(float normalisedCutoff) noexcept
     return setting.stageCoefficient;
 }
 
-void FilterEffect::applySweepValue(float cutoffHz) noexcept
-{
-    if (algorithm_ == Algorithm::soft)
-        return tuneSoft(cutoffHz);
-    sweptNormalisedCutoff_ = mapping::normalisedCutoff(cutoffHz);
-    sweptHardStage_ = tuneHard(sweptNormalisedCutoff_);
-}
-
 void FilterEffect::applyRangeClamp() noexcept
 {
     const float limit = static_cast<float>(double{cutoffHz_} - 100.0);

@@ -119,18 +119,22 @@ private:
     // coefficient; each with its resonance. With smoothing, it becomes the target of a glide.
     void applyFilterSetting(float first, float resonance) noexcept;
     void applyToFilter(const Glide<2>::Values& setting) noexcept;
+    // applyFilterSetting for the prepared step, whose coefficients are worked out already.
+    void applyPreparedStep(float first, float resonance) noexcept;
+    // With smoothing, starts a glide to the setting (true when one runs); otherwise the glide
+    // stands at the setting and the caller applies it.
+    bool glidesTo(float first, float resonance) noexcept;
     void applySend() noexcept;
     template <bool accumulate>
     void processBypassing(StereoBuffers inputs, StereoBuffers outputs,
                           std::int32_t frames) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
-    void applySweepValue(float cutoffHz) noexcept;
-    // Modern: takes the step that reads the table's current entry. The work is pipelined
-    // over the steps: an entry is computed two steps ahead, tuned one step ahead, and its
-    // coefficients applied on its own step, so the two chains of the next steps run beside
-    // each other and beside the run before them instead of delaying the run after them (the
-    // same calls on the same values, so the same bits). Any change of what they depend on
-    // drops what was prepared.
+    // Takes the step that reads the table's current entry. The work is pipelined over the
+    // steps: an entry is computed two steps ahead, its tuning and coefficients one step ahead,
+    // and applied on its own step, so the two chains of the next steps run beside each other
+    // and beside the run before them instead of delaying the run after them (the same calls
+    // on the same values, so the same bits). Any change of what they depend on drops what was
+    // prepared.
     void takeSweepStep() noexcept;
     void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
     float stagedEntry(std::uint32_t position) noexcept;
@@ -176,7 +180,9 @@ private:
         std::uint32_t position = noStep; // the table entry it is for
         float normalisedCutoff = 0.0f;   // hard
         float softCutoffHz = 0.0f;       // soft, tuned
+        LowpassBiquad::Coefficients softCoefficients;
         RateTuning::HardSetting hard{0.0f, 0.0f};
+        float hardFeedback = 0.0f;
     };
     PreparedStep prepared_;
     struct StagedEntry

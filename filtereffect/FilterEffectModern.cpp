@@ -5,46 +5,7 @@
 namespace sweepfilter
 {
 
-// The Modern behaviour: the host's rate, the host's time and the pipelined sweep steps.
-
-void FilterEffect::takeSweepStep() noexcept
-{
-    const std::uint32_t position = table_->position();
-    if (prepared_.position != position)
-        prepareStep(position, stagedEntry(position));
-    table_->skip();
-    if (algorithm_ == Algorithm::soft)
-    {
-        applyFilterSetting(prepared_.softCutoffHz, resonance_);
-    }
-    else
-    {
-        sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
-        applyFilterSetting(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
-        sweptHardStage_ = prepared_.hard.stageCoefficient;
-    }
-    const std::uint32_t next = table_->position();
-    prepareStep(next, stagedEntry(next));
-    const std::uint32_t afterNext = table_->positionAfter(next);
-    staged_ = {afterNext, table_->entry(afterNext)};
-}
-
-float FilterEffect::stagedEntry(std::uint32_t position) noexcept
-{
-    return staged_.position == position ? staged_.cutoffHz : table_->entry(position);
-}
-
-void FilterEffect::prepareStep(std::uint32_t position, float cutoffHz) noexcept
-{
-    prepared_.position = position;
-    if (algorithm_ == Algorithm::soft)
-    {
-        prepared_.softCutoffHz = tuning_.softCutoffHz(cutoffHz);
-        return;
-    }
-    prepared_.normalisedCutoff = mapping::normalisedCutoff(cutoffHz);
-    prepared_.hard = tuning_.hard(prepared_.normalisedCutoff, resonance_);
-}
+// The Modern behaviour: the host's rate and the host's time.
 
 void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept
 {

@@ -190,13 +190,56 @@ void FilterEffect::processBypassing(StereoBuffers inputs, StereoBuffers outputs,
     }
 }
 
+void FilterEffect::takeSweepStep() noexcept
+{
+    const std::uint32_t position = table_->position();
+    if (prepared_.position != position)
+        prepareStep(position, stagedEntry(position));
+    table_->skip();
+    if (algorithm_ == Algorithm::soft)
+    {
+        applyPreparedStep(prepared_.softCutoffHz, resonance_);
+    }
+    else
+    {
+        sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
+        applyPreparedStep(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+        sweptHardStage_ = prepared_.hard.stageCoefficient;
+    }
+    const std::uint32_t next = table_->position();
+    prepareStep(next, stagedEntry(next));
+    const std::uint32_t afterNext = table_->positionAfter(next);
+    staged_ = {afterNext, table_->entry(afterNext)};
+}
+
+float FilterEffect::stagedEntry(std::uint32_t position) noexcept
+{
+    return staged_.position == position ? staged_.cutoffHz : table_->entry(position);
+}
+
+void FilterEffect::prepareStep(std::uint32_t position, float cutoffHz) noexcept
+{
+    prepared_.position = position;
+    if (algorithm_ == Algorithm::soft)
+    {
+        prepared_.softCutoffHz = tuning_.softCutoffHz(cutoffHz);
+        prepared_.softCoefficients = LowpassBiquad::coefficientsFor(
+            prepared_.softCutoffHz, resonance_, tuning_.sampleRate());
+        return;
+    }
+    prepared_.normalisedCutoff = mapping::normalisedCutoff(cutoffHz);
+    prepared_.hard = tuning_.hard(prepared_.normalisedCutoff, resonance_);
+    prepared_.hardFeedback =
+        ResonantLowpass::feedbackFor(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+}
+
 std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
 {
     std::uint64_t untilNextStep = 0;
     if (behaviour_ == Behaviour::classic)
     {
         if (table_->isStepDue(sampleCounter_))
-            applySweepValue(table_->nextValue());
+            takeSweepStep();
         // End the run just before the next frame on which a step falls.
         untilNextStep = std::uint64_t{table_->samplesUntilStep(sampleCounter_ + 1)} + 1;
     }

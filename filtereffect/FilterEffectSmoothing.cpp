@@ -44,17 +44,33 @@ void FilterEffect::setEnabled(bool on, bool crossfade) noexcept
     wetGlide_.setTarget(share);
 }
 
-void FilterEffect::applyFilterSetting(float first, float resonance) noexcept
+bool FilterEffect::glidesTo(float first, float resonance) noexcept
 {
     const Glide<2>::Values setting{first, resonance};
     if (smoothing_ && !jumpFilter_)
     {
         filterGlide_.setTarget(setting);
         if (filterGlide_.isGliding())
-            return;
+            return true;
     }
     filterGlide_.jumpTo(setting);
-    applyToFilter(setting);
+    return false;
+}
+
+void FilterEffect::applyFilterSetting(float first, float resonance) noexcept
+{
+    if (!glidesTo(first, resonance))
+        applyToFilter({first, resonance});
+}
+
+void FilterEffect::applyPreparedStep(float first, float resonance) noexcept
+{
+    if (glidesTo(first, resonance))
+        return;
+    if (algorithm_ == Algorithm::soft)
+        soft_->setCoefficients(prepared_.softCoefficients);
+    else
+        hard_->setFeedbackFactor(prepared_.hardFeedback);
 }
 
 void FilterEffect::applyToFilter(const Glide<2>::Values& setting) noexcept
