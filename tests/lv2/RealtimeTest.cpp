@@ -12,7 +12,7 @@ namespace
 {
 
 // `run` allocates nothing, takes no lock and does not sleep, whatever it is asked to do:
-// settle new controls, switch behaviour, follow the host's time.
+// settle new controls, switch behaviour, follow the host's time, glide, crossfade to bypass.
 TEST(Lv2Realtime, RunNeitherAllocatesNorLocksNorSleeps)
 {
     BundleLibrary library;
@@ -25,7 +25,9 @@ TEST(Lv2Realtime, RunNeitherAllocatesNorLocksNorSleeps)
     const std::vector<std::pair<Control, float>> moves = {
         {Control::modRangeHz, 2000.0f}, {Control::algorithm, 1.0f},    {Control::sync, 1.0f},
         {Control::cutoffHz, 500.0f},    {Control::sendPercent, 50.0f}, {Control::behaviour, 1.0f},
-        {Control::resolution, 3.0f},    {Control::behaviour, 0.0f},    {Control::tempoBpm, 77.0f}};
+        {Control::resolution, 3.0f},    {Control::behaviour, 0.0f},    {Control::tempoBpm, 77.0f},
+        {Control::smoothingMs, 20.0f},  {Control::cutoffHz, 3000.0f},  {Control::enabled, 0.0f},
+        {Control::qFactor, 0.9f},       {Control::enabled, 1.0f}};
     session.connectAudio(left.data(), right.data(), outLeft.data(), outRight.data());
     for (const auto& [control, value] : moves)
         for (const auto& time : times)
