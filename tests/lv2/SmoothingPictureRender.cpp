@@ -25,7 +25,8 @@ bool renderTo(const std::string& path, float smoothingMs)
     constexpr std::size_t frames = 2 * 44100, block = 64;
     std::vector<float> in(frames), left(frames), right(frames);
     for (std::size_t i = 0; i < frames; ++i)
-        in[i] = static_cast<float>(0.5 * std::sin(2.0 * pi * 220.0 * static_cast<double>(i) / rate));
+        in[i] =
+            static_cast<float>(0.5 * std::sin(2.0 * pi * 220.0 * static_cast<double>(i) / rate));
     test::Session session(test::adapter(), rate);
     session.set(Control::qFactor, 0.9f);
     session.set(Control::smoothingMs, smoothingMs);
@@ -66,8 +67,8 @@ int main(int argc, char** argv)
     const std::string folder = argv[1];
     for (float ms : {0.0f, 20.0f})
     {
-        const std::string path = folder + "/smoothing-" + std::to_string(static_cast<int>(ms)) +
-                                 "ms.wav";
+        const std::string path =
+            folder + "/smoothing-" + std::to_string(static_cast<int>(ms)) + "ms.wav";
         if (!renderTo(path, ms))
         {
             std::fprintf(stderr, "lv2_smoothing_render: cannot write %s\n", path.c_str());
