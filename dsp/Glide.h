@@ -20,9 +20,12 @@ class Glide
 public:
     using Values = std::array<float, count>;
 
-    // 0 or 1: targets apply at once. A glide in progress goes on from where it stands.
+    // 0 or 1: targets apply at once. A glide in progress goes on from where it stands, with
+    // the new length; the same length again changes nothing.
     void setLength(std::uint32_t frames) noexcept
     {
+        if (std::max<std::uint32_t>(frames, 1) == length_)
+            return;
         const Values now = current();
         length_ = std::max<std::uint32_t>(frames, 1);
         inverseLength_ = 1.0 / static_cast<double>(length_);

@@ -46,6 +46,13 @@ TEST(Glide, MovesInEqualStepsEndsOnTheTargetAndNeverJumps)
         EXPECT_LE(std::fabs(turned[i] - turned[i - 1]), 3.4f + 1e-5f) << i;
     EXPECT_EQ(turned.back(), -30.0f);
 
+    // Setting the same length mid-glide does not start the line again.
+    glide.jumpTo({0.0f});
+    glide.setTarget({10.0f});
+    glide.advance(5);
+    glide.setLength(10);
+    EXPECT_EQ(glide.framesLeft(), 4u);
+
     glide.setLength(0);
     EXPECT_EQ(follow(glide, {{0, 7.0f}}, 1)[0], 7.0f);
 }
