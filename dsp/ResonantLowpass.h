@@ -70,6 +70,16 @@ public:
     float stage2Right() const noexcept { return stage2Right_; }
 
 private:
+    // The stage coefficient and feedback of one frame, for both channels.
+    struct WideSetting
+    {
+        lanes::DoublePair f, feedback;
+    };
+    // Both channels' stages through the block and back; frame i runs with settingAt(i).
+    template <typename SettingAt, typename Output>
+    void run(const float* inLeft, const float* inRight, std::int32_t frames,
+             const SettingAt& settingAt, const Output& output) noexcept;
+
     // One sample of both stages, for one channel (double) or both (DoublePair); the states are
     // widened floats. A state that overflowed or turned NaN would otherwise poison the channel
     // for the rest of the effect's life; the channel starts again from silence instead.
@@ -104,42 +114,44 @@ template <typename Output>
 void ResonantLowpass::processBlock(const float* inLeft, const float* inRight, std::int32_t frames,
                                    float normalisedCutoff, const Output& output) noexcept
 {
-    using lanes::DoublePair, lanes::broadcast;
-    const DoublePair f = broadcast<DoublePair>(normalisedCutoff);
-    const DoublePair fb = broadcast<DoublePair>(feedback_);
-    DoublePair s1 = lanes::pairOf(stage1Left_, stage1Right_);
-    DoublePair s2 = lanes::pairOf(stage2Left_, stage2Right_);
-    for (std::int32_t i = 0; i < frames; ++i)
-    {
-        const lanes::FloatPair y = step(s1, s2, lanes::loadPair(inLeft, inRight, i), f, fb);
-        output(i, y, s2);
-    }
-    stage1Left_ = lanes::narrow(lanes::leftOf(s1));
-    stage1Right_ = lanes::narrow(lanes::rightOf(s1));
-    stage2Left_ = lanes::narrow(lanes::leftOf(s2));
-    stage2Right_ = lanes::narrow(lanes::rightOf(s2));
+    const WideSetting setting{lanes::broadcast<lanes::DoublePair>(normalisedCutoff),
+                              lanes::broadcast<lanes::DoublePair>(feedback_)};
+    run(
+        inLeft, inRight, frames, [&](std::int32_t) -> const auto& { return setting; }, output);
 }
 
 template <typename SettingOf, typename Output>
 void ResonantLowpass::processGliding(const float* inLeft, const float* inRight, std::int32_t frames,
                                      const SettingOf& settingOf, const Output& output) noexcept
 {
+    if (frames <= 0)
+        return;
     using lanes::DoublePair, lanes::broadcast;
-    DoublePair s1 = lanes::pairOf(stage1Left_, stage1Right_);
-    DoublePair s2 = lanes::pairOf(stage2Left_, stage2Right_);
+    run(
+        inLeft, inRight, frames,
+        [&](std::int32_t i) {
+            const Setting setting = settingOf(i);
+            return WideSetting{
+                broadcast<DoublePair>(setting.normalisedCutoff),
+                broadcast<DoublePair>(feedbackFor(setting.normalisedCutoff, setting.resonance))};
+        },
+        output);
+    const Setting last = settingOf(frames - 1);
+    setFeedback(last.normalisedCutoff, last.resonance);
+}
+
+template <typename SettingAt, typename Output>
+void ResonantLowpass::run(const float* inLeft, const float* inRight, std::int32_t frames,
+                          const SettingAt& settingAt, const Output& output) noexcept
+{
+    lanes::DoublePair s1 = lanes::pairOf(stage1Left_, stage1Right_);
+    lanes::DoublePair s2 = lanes::pairOf(stage2Left_, stage2Right_);
     for (std::int32_t i = 0; i < frames; ++i)
     {
-        const Setting setting = settingOf(i);
-        const DoublePair f = broadcast<DoublePair>(setting.normalisedCutoff);
-        const DoublePair fb =
-            broadcast<DoublePair>(feedbackFor(setting.normalisedCutoff, setting.resonance));
-        const lanes::FloatPair y = step(s1, s2, lanes::loadPair(inLeft, inRight, i), f, fb);
+        const WideSetting& setting = settingAt(i);
+        const lanes::FloatPair y =
+            step(s1, s2, lanes::loadPair(inLeft, inRight, i), setting.f, setting.feedback);
         output(i, y, s2);
-    }
-    if (frames > 0)
-    {
-        const Setting last = settingOf(frames - 1);
-        setFeedback(last.normalisedCutoff, last.resonance);
     }
     stage1Left_ = lanes::narrow(lanes::leftOf(s1));
     stage1Right_ = lanes::narrow(lanes::rightOf(s1));

@@ -105,7 +105,6 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
         applyCutoffToActiveFilter();
         break;
     }
-    break;
     case modRangeParameter:
         if (value > 0.0f)
         {

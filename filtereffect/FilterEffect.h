@@ -125,6 +125,11 @@ private:
     // stands at the setting and the caller applies it.
     bool glidesTo(float first, float resonance) noexcept;
     void applySend() noexcept;
+    // Off, or fading between on and off.
+    bool isBypassing() const noexcept
+    {
+        return wetGlide_.isGliding() || wetGlide_.target()[0] != 1.0f;
+    }
     template <bool accumulate>
     void processBypassing(StereoBuffers inputs, StereoBuffers outputs,
                           std::int32_t frames) noexcept;

@@ -21,7 +21,7 @@ bool hasBothChannels(StereoBuffers buffers) noexcept
 void FilterEffect::processAccumulate(StereoBuffers inputs, StereoBuffers outputs,
                                      std::int32_t frames) noexcept
 {
-    if (wetGlide_.isGliding() || wetGlide_.target()[0] != 1.0f)
+    if (isBypassing())
         return processBypassing<true>(inputs, outputs, frames);
     process<true>(inputs, outputs, frames);
 }
@@ -29,7 +29,7 @@ void FilterEffect::processAccumulate(StereoBuffers inputs, StereoBuffers outputs
 void FilterEffect::processReplace(StereoBuffers inputs, StereoBuffers outputs,
                                   std::int32_t frames) noexcept
 {
-    if (wetGlide_.isGliding() || wetGlide_.target()[0] != 1.0f)
+    if (isBypassing())
         return processBypassing<false>(inputs, outputs, frames);
     process<false>(inputs, outputs, frames);
 }
@@ -60,12 +60,13 @@ void FilterEffect::process(StereoBuffers inputs, StereoBuffers outputs,
         // settings.
         const bool filterGliding = filterGlide_.isGliding();
         const bool sendGliding = sendGlide_.isGliding();
-        if (filterGliding)
-            run = static_cast<std::int32_t>(std::min<std::uint32_t>(static_cast<std::uint32_t>(run),
-                                                                    filterGlide_.framesLeft()));
-        if (sendGliding)
-            run = static_cast<std::int32_t>(
-                std::min<std::uint32_t>(static_cast<std::uint32_t>(run), sendGlide_.framesLeft()));
+        const auto endWith = [&run](const auto& glide) {
+            if (glide.isGliding())
+                run = static_cast<std::int32_t>(
+                    std::min<std::uint32_t>(static_cast<std::uint32_t>(run), glide.framesLeft()));
+        };
+        endWith(filterGlide_);
+        endWith(sendGlide_);
         const float send = values_[sendFlangerParameter];
         const bool sendOn = sendGliding || send > 0.0f;
 

@@ -28,10 +28,11 @@ void FilterEffect::setSmoothing(float milliseconds) noexcept
     const double clamped = std::clamp(double{milliseconds}, 0.0, longestSmoothingMs);
     const std::uint32_t frames = framesOf(clamped, timeline_.sampleRate());
     smoothing_ = frames > 1;
+    const bool wasGliding = filterGlide_.isGliding();
     filterGlide_.setLength(frames);
     sendGlide_.setLength(frames);
     // Without smoothing a glide in progress ends at once.
-    if (!filterGlide_.isGliding() && soft_ && hard_)
+    if (wasGliding && !filterGlide_.isGliding())
         applyToFilter(filterGlide_.target());
 }
 
