@@ -1,6 +1,10 @@
-# Checks a DLL's export table and imports: it must export `main` and nothing else, under that
-# plain name, and need no DLL beyond the system's own.
-# Usage: cmake -DOBJDUMP=... -DDLL=... -P CheckDllExports.cmake
+# Checks a DLL's export table and imports: it must export its entry point (`main` unless
+# ENTRY names another) and nothing else, under that plain name, and need no DLL beyond the
+# system's own.
+# Usage: cmake -DOBJDUMP=... -DDLL=... [-DENTRY=...] -P CheckDllExports.cmake
+if(NOT ENTRY)
+    set(ENTRY main)
+endif()
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "${OBJDUMP} could not read ${DLL}")
@@ -13,8 +17,8 @@ foreach(entry IN LISTS entries)
     string(REGEX REPLACE "\\[ *[0-9]+\\] " "" name "${entry}")
     list(APPEND names "${name}")
 endforeach()
-if(NOT names STREQUAL "main")
-    message(FATAL_ERROR "${DLL} exports [${names}], not just [main]")
+if(NOT names STREQUAL ENTRY)
+    message(FATAL_ERROR "${DLL} exports [${names}], not just [${ENTRY}]")
 endif()
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
@@ -25,4 +29,4 @@ foreach(import IN LISTS imports)
         message(FATAL_ERROR "${DLL} needs ${import}, which is not a system DLL")
     endif()
 endforeach()
-message(STATUS "${DLL}: exports only main; imports ${imports}")
+message(STATUS "${DLL}: exports only ${ENTRY}; imports ${imports}")

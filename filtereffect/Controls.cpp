@@ -205,4 +205,25 @@ std::optional<float> effectValue(Control control, float value) noexcept
     return convert(control, std::clamp(value, d.minimum, d.maximum));
 }
 
+float settledValue(Control control, float value) noexcept
+{
+    const ControlDescription& d = describe(control);
+    if (std::isnan(value))
+        return value;
+    const float v = std::clamp(value, d.minimum, d.maximum);
+    if (control == Control::resolution)
+    {
+        // The note count at or below, as resolutionValue picks it.
+        float notes = resolutionNotes.front();
+        for (float n : resolutionNotes)
+            notes = n <= v ? n : notes;
+        return notes;
+    }
+    if (control == Control::modRangeHz && v > 0.0f)
+        return std::max(v, 100.0f);
+    if (d.enumeration || d.toggle)
+        return v >= 0.5f ? d.maximum : d.minimum; // the two-valued switches
+    return d.integer ? std::floor(v) : v;
+}
+
 } // namespace sweepfilter

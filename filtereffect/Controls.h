@@ -85,4 +85,9 @@ std::span<const ControlGroup> controlGroups() noexcept;
 // exactly.
 std::optional<float> effectValue(Control control, float value) noexcept;
 
+// The value a control holds as the effect takes it: within its range, whole numbers rounded
+// down, an enumeration's or a switch's value on the point the effect picks, a Mod Range
+// between 0 and 100 Hz at 100 Hz. NaN stays NaN.
+float settledValue(Control control, float value) noexcept;
+
 } // namespace sweepfilter

@@ -33,6 +33,8 @@ bool FilterEffect::hostDrivesSweep() const noexcept
 
 void FilterEffect::reportHostTime(const HostTime& time) noexcept
 {
+    if (timeline_.agrees(time))
+        return;
     const bool wasDriving = hostDrivesSweep();
     const double oldBpm = timeline_.beatsPerMinute();
     if (!timeline_.report(time) || behaviour_ == Behaviour::classic || !hostSync_)

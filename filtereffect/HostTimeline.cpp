@@ -30,6 +30,14 @@ bool HostTimeline::report(const HostTime& time) noexcept
     return true;
 }
 
+bool HostTimeline::agrees(const HostTime& time) const noexcept
+{
+    constexpr double tolerance = 1.0e-6;
+    return known_ && time.beatsPerMinute.value_or(beatsPerMinute_) == beatsPerMinute_ &&
+           time.speed.value_or(speed_) == speed_ &&
+           (!time.beats || std::fabs(*time.beats - beats()) <= tolerance);
+}
+
 HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) const noexcept
 {
     constexpr double longestWait = 1 << 30;

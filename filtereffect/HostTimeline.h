@@ -35,6 +35,10 @@ public:
     // whose tempo would not be a positive finite number, or whose position or speed would
     // not be finite, is ignored and false returned.
     bool report(const HostTime& time) noexcept;
+    // True when a report would change nothing: the same tempo and speed, and a position (if
+    // it has one) within a millionth of a beat of where the timeline stands. A host that
+    // reports on every block then leaves the sweep, and any glide of it, undisturbed.
+    bool agrees(const HostTime& time) const noexcept;
 
     double sampleRate() const noexcept { return sampleRate_; }
     bool isKnown() const noexcept { return known_; }

@@ -3,8 +3,6 @@
 #include <lv2/urid/urid.h>
 
 #include <algorithm>
-#include <bit>
-#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -21,11 +19,6 @@ const LV2_URID_Map* findMap(const LV2_Feature* const* features) noexcept
         if ((*features)->URI && std::strcmp((*features)->URI, LV2_URID__map) == 0)
             return static_cast<const LV2_URID_Map*>((*features)->data);
     return nullptr;
-}
-
-bool isSet(float switchValue) noexcept
-{
-    return switchValue >= 0.5f;
 }
 
 } // namespace
@@ -53,8 +46,6 @@ Lv2Instance* Lv2Instance::create(double sampleRate, const LV2_Feature* const* fe
 Lv2Instance::Lv2Instance(FilterEffect* effect, float sampleRate, const TimeUrids& urids) noexcept
     : effect_(effect), sampleRate_(sampleRate), timeReader_(urids)
 {
-    for (int k = 0; k < controlCount; ++k)
-        applied_[static_cast<std::size_t>(k)] = describe(static_cast<Control>(k)).defaultValue;
 }
 
 Lv2Instance::~Lv2Instance()
@@ -87,45 +78,16 @@ void Lv2Instance::connect(std::uint32_t port, void* data) noexcept
 void Lv2Instance::activate() noexcept
 {
     effect_->restart();
-    controlsPending_ = true;
+    settings_.restart();
 }
 
 // NaN leaves a control as it was; values outside a range are limited by the conversion.
 void Lv2Instance::applyControls() noexcept
 {
-    bool changed = controlsPending_;
     for (std::size_t k = 0; k < controls_.size(); ++k)
-    {
-        if (!controls_[k])
-            continue;
-        const float value = *controls_[k];
-        if (std::isnan(value) ||
-            std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(applied_[k]))
-            continue;
-        applied_[k] = value;
-        changed = true;
-    }
-    if (!changed)
-        return;
-    // A fresh instance starts at its ports' values; later changes glide when smoothing asks.
-    const bool fresh = controlsPending_;
-    controlsPending_ = false;
-    const auto switchOf = [this](Control c) {
-        return isSet(applied_[static_cast<std::size_t>(c)]);
-    };
-    const float smoothing = applied_[static_cast<std::size_t>(Control::smoothingMs)];
-    effect_->setBehaviour(switchOf(Control::behaviour) ? FilterEffect::Behaviour::classic
-                                                       : FilterEffect::Behaviour::modern,
-                          sampleRate_);
-    effect_->setHostSync(switchOf(Control::sync));
-    effect_->setEnabled(switchOf(Control::enabled), !fresh);
-    if (!fresh)
-        effect_->setSmoothing(smoothing);
-    for (int k = 0; k < parameterControlCount; ++k)
-        effect_->setParameter(
-            k, *effectValue(static_cast<Control>(k), applied_[static_cast<std::size_t>(k)]));
-    if (fresh)
-        effect_->setSmoothing(smoothing);
+        if (controls_[k])
+            settings_.set(static_cast<Control>(k), *controls_[k]);
+    settings_.applyTo(*effect_, sampleRate_);
 }
 
 void Lv2Instance::run(std::uint32_t frames) noexcept

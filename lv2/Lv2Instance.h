@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "Controls.h"
+#include "ControlSettings.h"
 #include "Lv2Ports.h"
 #include "TimePositionReader.h"
 
@@ -50,8 +50,7 @@ private:
     float sampleRate_;
     TimePositionReader timeReader_;
     std::array<const float*, controlCount> controls_{};
-    std::array<float, controlCount> applied_{}; // the port values the settings come from
-    bool controlsPending_ = true;
+    ControlSettings settings_; // the port values the settings come from
     const LV2_Atom_Sequence* time_ = nullptr;
     float* inputs_[2] = {nullptr, nullptr};
     float* outputs_[2] = {nullptr, nullptr};

@@ -1,14 +1,6 @@
 #include "PluginLibrary.h"
 
-#include <filesystem>
-
 #include "PluginError.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
 
 namespace sweepfilter::host
 {
@@ -16,76 +8,19 @@ namespace
 {
 
 #if defined(_WIN32)
-void* openLibrary(const std::string& path)
-{
-    return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
-}
-void* findSymbol(void* library, const char* name)
-{
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
-}
-void closeLibrary(void* library)
-{
-    FreeLibrary(static_cast<HMODULE>(library));
-}
-std::string lastLoadError()
-{
-    return "error " + std::to_string(GetLastError());
-}
-std::filesystem::path executablePath()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 constexpr const char* libraryFileName = "sweepfilter.dll";
 #else
-void* openLibrary(const std::string& path)
-{
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-void* findSymbol(void* library, const char* name)
-{
-    return dlsym(library, name);
-}
-void closeLibrary(void* library)
-{
-    dlclose(library);
-}
-std::string lastLoadError()
-{
-    return dlerror();
-}
-std::filesystem::path executablePath()
-{
-    std::error_code error;
-    return std::filesystem::read_symlink("/proc/self/exe", error);
-}
 constexpr const char* libraryFileName = "sweepfilter.so";
 #endif
 
 } // namespace
 
-PluginLibrary::PluginLibrary(const std::string& path) : path_(path)
+PluginLibrary::PluginLibrary(const std::string& path)
+    : library_(path),
+      main_(reinterpret_cast<EffectRecord* (*)(HostCallback)>(library_.symbol("main")))
 {
-    if (!std::filesystem::exists(path))
-        throw PluginError("plug-in library not found: " + path);
-    // The file that was checked, never a namesake the loader would find on its search path
-    // (a bare name like libz.so.1 would otherwise load the system's library).
-    handle_ = openLibrary(std::filesystem::absolute(path).string());
-    if (!handle_)
-        throw PluginError("cannot load plug-in library " + path + ": " + lastLoadError());
-    main_ = reinterpret_cast<EffectRecord* (*)(HostCallback)>(findSymbol(handle_, "main"));
     if (!main_)
-    {
-        closeLibrary(handle_);
         throw PluginError("plug-in library " + path + " exports no 'main'");
-    }
-}
-
-PluginLibrary::~PluginLibrary()
-{
-    closeLibrary(handle_);
 }
 
 EffectRecord* PluginLibrary::createEffect(HostCallback callback) const

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "EffectRecord.h"
+#include "SharedLibrary.h"
 
 namespace sweepfilter::host
 {
@@ -15,20 +16,18 @@ public:
     // Loads the file `path` names (a bare name is a file in the current folder). Throws
     // PluginError when the file does not load or has no `main`.
     explicit PluginLibrary(const std::string& path);
-    ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;
 
     // Calls `main` with the callback; null when the plug-in makes no effect.
     EffectRecord* createEffect(HostCallback callback) const;
-    const std::string& path() const { return path_; }
+    const std::string& path() const { return library_.path(); }
 
     // The plug-in next to the running executable, where the build puts it.
     static std::string besideExecutable();
 
 private:
-    std::string path_;
-    void* handle_;
+    SharedLibrary library_;
     EffectRecord* (*main_)(HostCallback);
 };
 
