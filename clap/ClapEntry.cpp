@@ -51,5 +51,5 @@ const void* getFactory(const char* id)
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) const clap_plugin_entry clap_entry = {
-    CLAP_VERSION, init, deinit, getFactory};
+extern "C" __attribute__((visibility("default")))
+const clap_plugin_entry clap_entry = {CLAP_VERSION, init, deinit, getFactory};

@@ -145,8 +145,8 @@ bool valueToText(Control control, double plain, char* text, std::uint32_t capaci
     }
     const ControlDescription& d = describe(control);
     char buffer[64];
-    const auto written = std::to_chars(buffer, buffer + 48, double{value},
-                                       std::chars_format::fixed, decimalsOf(d));
+    const auto written =
+        std::to_chars(buffer, buffer + 48, double{value}, std::chars_format::fixed, decimalsOf(d));
     std::string_view unit = unitText(d.unit);
     char* end = written.ptr;
     if (!unit.empty())

@@ -197,7 +197,7 @@ std::int32_t ClapPlugin::process(const clap_process& process) noexcept
     if (!audio)
         in[0] = in[1] = out[0] = out[1] = nullptr; // the effect then leaves the audio alone
     if (process.transport)
-        effect_->reportHostTime(hostTimeOf(*process.transport));
+        reportTransport(*process.transport);
 
     // Each event applies from the frame it names; times beyond the block or going backwards
     // apply at the nearest frame that keeps them in order.
@@ -219,13 +219,20 @@ std::int32_t ClapPlugin::process(const clap_process& process) noexcept
                  header.type == CLAP_EVENT_TRANSPORT && copyEvent(header, transport))
         {
             splitAt();
-            effect_->reportHostTime(hostTimeOf(transport));
+            reportTransport(transport);
         }
     });
     render(in, out, done, frames);
     if (audio)
         process.audio_outputs->constant_mask = 0;
     return audio ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR;
+}
+
+void ClapPlugin::reportTransport(const clap_event_transport& transport) noexcept
+{
+    // The settings first: the host's time is counted at the rate they set.
+    settings_.applyTo(*effect_, sampleRate_);
+    effect_->reportHostTime(hostTimeOf(transport));
 }
 
 void ClapPlugin::render(float* const (&in)[2], float* const (&out)[2], std::uint32_t from,

@@ -65,6 +65,7 @@ private:
     // Applies one parameter value from the host; false for an unknown id.
     bool setFromHost(clap_id id, double plain) noexcept;
     void takeLoadedState() noexcept;
+    void reportTransport(const clap_event_transport& transport) noexcept;
     // Processes frames [from, to) of the block.
     void render(float* const (&in)[2], float* const (&out)[2], std::uint32_t from,
                 std::uint32_t to) noexcept;

@@ -81,7 +81,8 @@ bool saveState(const ControlValues& values, const clap_ostream& stream) noexcept
     const Bytes bytes = encode(values);
     for (std::size_t done = 0; done < bytes.size();)
     {
-        const std::int64_t written = stream.write(&stream, bytes.data() + done, bytes.size() - done);
+        const std::int64_t written =
+            stream.write(&stream, bytes.data() + done, bytes.size() - done);
         if (written <= 0 || static_cast<std::uint64_t>(written) > bytes.size() - done)
             return false;
         done += static_cast<std::size_t>(written);

@@ -42,8 +42,8 @@ void ControlSettings::applyTo(FilterEffect& effect, float hostSampleRate) noexce
     if (!fresh)
         effect.setSmoothing(value(Control::smoothingMs));
     for (int k = 0; k < parameterControlCount; ++k)
-        effect.setParameter(k, *effectValue(static_cast<Control>(k),
-                                            values_[static_cast<std::size_t>(k)]));
+        effect.setParameter(
+            k, *effectValue(static_cast<Control>(k), values_[static_cast<std::size_t>(k)]));
     if (fresh)
         effect.setSmoothing(value(Control::smoothingMs));
 }

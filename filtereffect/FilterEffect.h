@@ -120,10 +120,10 @@ private:
     void applyFilterSetting(float first, float resonance) noexcept;
     void applyToFilter(const Glide<2>::Values& setting) noexcept;
     // applyFilterSetting for the prepared step, whose coefficients are worked out already.
-    void applyPreparedStep(float first, float resonance) noexcept;
-    // With smoothing, starts a glide to the setting (true when one runs); otherwise the glide
-    // stands at the setting and the caller applies it.
-    bool glidesTo(float first, float resonance) noexcept;
+    void applyPreparedStep(float first, float resonance, bool jump) noexcept;
+    // With smoothing, starts a glide to the setting (true when one runs); otherwise, or to
+    // `jump`, the glide stands at the setting and the caller applies it.
+    bool glidesTo(float first, float resonance, bool jump = false) noexcept;
     void applySend() noexcept;
     // Off, or fading between on and off.
     bool isBypassing() const noexcept
@@ -140,7 +140,8 @@ private:
     // and beside the run before them instead of delaying the run after them (the same calls
     // on the same values, so the same bits). Any change of what they depend on drops what was
     // prepared.
-    void takeSweepStep() noexcept;
+    // `jump`: the step's setting applies at once, even with smoothing.
+    void takeSweepStep(bool jump = false) noexcept;
     void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
     float stagedEntry(std::uint32_t position) noexcept;
     bool hostDrivesSweep() const noexcept;
@@ -180,6 +181,9 @@ private:
     bool hostSync_ = false;
     static constexpr std::uint32_t noStep = 0xFFFFFFFFu;
     std::uint32_t hostStep_ = noStep; // the entry the host's position last applied
+    // The host has just started driving the sweep, or moved: its next step applies at once,
+    // so that nothing from before carries into the host's time.
+    bool hostMoved_ = false;
     struct PreparedStep
     {
         std::uint32_t position = noStep; // the table entry it is for

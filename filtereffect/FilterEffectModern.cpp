@@ -36,9 +36,11 @@ void FilterEffect::reportHostTime(const HostTime& time) noexcept
     if (timeline_.agrees(time))
         return;
     const bool wasDriving = hostDrivesSweep();
+    const bool moved = !wasDriving || !timeline_.continues(time);
     const double oldBpm = timeline_.beatsPerMinute();
     if (!timeline_.report(time) || behaviour_ == Behaviour::classic || !hostSync_)
         return;
+    hostMoved_ = moved;
     // A new position applies its step at once; a stop lets the sweep run on from there.
     hostStep_ = noStep;
     hostNextStepFrame_ = noFrame;
@@ -55,6 +57,7 @@ void FilterEffect::restart() noexcept
 {
     setBehaviour(Behaviour::classic, static_cast<float>(timeline_.sampleRate()));
     hostSync_ = false;
+    hostMoved_ = false;
     timeline_ = HostTimeline(timeline_.sampleRate());
     grid_.restart();
     *hard_ = ResonantLowpass{};

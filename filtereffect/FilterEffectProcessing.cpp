@@ -191,7 +191,7 @@ void FilterEffect::processBypassing(StereoBuffers inputs, StereoBuffers outputs,
     }
 }
 
-void FilterEffect::takeSweepStep() noexcept
+void FilterEffect::takeSweepStep(bool jump) noexcept
 {
     const std::uint32_t position = table_->position();
     if (prepared_.position != position)
@@ -199,12 +199,12 @@ void FilterEffect::takeSweepStep() noexcept
     table_->skip();
     if (algorithm_ == Algorithm::soft)
     {
-        applyPreparedStep(prepared_.softCutoffHz, resonance_);
+        applyPreparedStep(prepared_.softCutoffHz, resonance_, jump);
     }
     else
     {
         sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
-        applyPreparedStep(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+        applyPreparedStep(prepared_.hard.stageCoefficient, prepared_.hard.resonance, jump);
         sweptHardStage_ = prepared_.hard.stageCoefficient;
     }
     const std::uint32_t next = table_->position();
@@ -258,7 +258,8 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
             {
                 hostStep_ = step.index;
                 table_->seek(step.index);
-                takeSweepStep();
+                takeSweepStep(hostMoved_);
+                hostMoved_ = false;
             }
             hostNextStepFrame_ = now + step.framesToNext;
         }

@@ -45,10 +45,10 @@ void FilterEffect::setEnabled(bool on, bool crossfade) noexcept
     wetGlide_.setTarget(share);
 }
 
-bool FilterEffect::glidesTo(float first, float resonance) noexcept
+bool FilterEffect::glidesTo(float first, float resonance, bool jump) noexcept
 {
     const Glide<2>::Values setting{first, resonance};
-    if (smoothing_ && !jumpFilter_)
+    if (smoothing_ && !jumpFilter_ && !jump)
     {
         filterGlide_.setTarget(setting);
         if (filterGlide_.isGliding())
@@ -64,9 +64,9 @@ void FilterEffect::applyFilterSetting(float first, float resonance) noexcept
         applyToFilter({first, resonance});
 }
 
-void FilterEffect::applyPreparedStep(float first, float resonance) noexcept
+void FilterEffect::applyPreparedStep(float first, float resonance, bool jump) noexcept
 {
-    if (glidesTo(first, resonance))
+    if (glidesTo(first, resonance, jump))
         return;
     if (algorithm_ == Algorithm::soft)
         soft_->setCoefficients(prepared_.softCoefficients);

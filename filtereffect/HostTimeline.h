@@ -39,6 +39,8 @@ public:
     // it has one) within a millionth of a beat of where the timeline stands. A host that
     // reports on every block then leaves the sweep, and any glide of it, undisturbed.
     bool agrees(const HostTime& time) const noexcept;
+    // True when the report's position (if it has one) lies where the timeline stands.
+    bool continues(const HostTime& time) const noexcept;
 
     double sampleRate() const noexcept { return sampleRate_; }
     bool isKnown() const noexcept { return known_; }

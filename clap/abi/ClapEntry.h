@@ -99,7 +99,8 @@ struct clap_plugin_factory
                                                              const clap_host* host,
                                                              const char* plugin_id);
 };
-static_assert(sizeof(clap_plugin_factory) == at(24, 12) && alignof(clap_plugin_factory) == at(8, 4));
+static_assert(sizeof(clap_plugin_factory) == at(24, 12) &&
+              alignof(clap_plugin_factory) == at(8, 4));
 static_assert(offsetof(clap_plugin_factory, get_plugin_descriptor) == at(8, 4));
 static_assert(offsetof(clap_plugin_factory, create_plugin) == at(16, 8));
 

@@ -55,8 +55,8 @@ struct clap_event_param_gesture
     clap_event_header header;
     clap_id param_id;
 };
-static_assert(sizeof(clap_event_param_gesture) == 20 && offsetof(clap_event_param_gesture,
-                                                                 param_id) == 16);
+static_assert(sizeof(clap_event_param_gesture) == 20 &&
+              offsetof(clap_event_param_gesture, param_id) == 16);
 
 inline constexpr std::uint32_t CLAP_TRANSPORT_HAS_TEMPO = 1, CLAP_TRANSPORT_HAS_BEATS_TIMELINE = 2,
                                CLAP_TRANSPORT_HAS_SECONDS_TIMELINE = 4,

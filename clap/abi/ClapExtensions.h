@@ -6,9 +6,10 @@
 namespace sweepfilter::clap
 {
 
-inline constexpr char CLAP_EXT_PARAMS[] = "clap.params", CLAP_EXT_AUDIO_PORTS[] = "clap.audio-ports",
-                      CLAP_EXT_STATE[] = "clap.state", CLAP_EXT_LATENCY[] = "clap.latency",
-                      CLAP_EXT_LOG[] = "clap.log", CLAP_EXT_THREAD_CHECK[] = "clap.thread-check",
+inline constexpr char CLAP_EXT_PARAMS[] = "clap.params",
+                      CLAP_EXT_AUDIO_PORTS[] = "clap.audio-ports", CLAP_EXT_STATE[] = "clap.state",
+                      CLAP_EXT_LATENCY[] = "clap.latency", CLAP_EXT_LOG[] = "clap.log",
+                      CLAP_EXT_THREAD_CHECK[] = "clap.thread-check",
                       CLAP_EXT_NOTE_PORTS[] = "clap.note-ports", CLAP_EXT_GUI[] = "clap.gui";
 
 // params
@@ -101,8 +102,8 @@ static_assert(offsetof(clap_audio_port_info, in_place_pair) == at(280, 272));
 struct clap_plugin_audio_ports
 {
     std::uint32_t(SWEEPFILTER_CLAP_CALL* count)(const clap_plugin* plugin, bool is_input);
-    bool(SWEEPFILTER_CLAP_CALL* get)(const clap_plugin* plugin, std::uint32_t index,
-                                     bool is_input, clap_audio_port_info* info);
+    bool(SWEEPFILTER_CLAP_CALL* get)(const clap_plugin* plugin, std::uint32_t index, bool is_input,
+                                     clap_audio_port_info* info);
 };
 static_assert(sizeof(clap_plugin_audio_ports) == at(16, 8) &&
               alignof(clap_plugin_audio_ports) == at(8, 4));
@@ -133,8 +134,8 @@ struct clap_plugin_state
     bool(SWEEPFILTER_CLAP_CALL* save)(const clap_plugin* plugin, const clap_ostream* stream);
     bool(SWEEPFILTER_CLAP_CALL* load)(const clap_plugin* plugin, const clap_istream* stream);
 };
-static_assert(sizeof(clap_plugin_state) == at(16, 8) && offsetof(clap_plugin_state, load) ==
-                                                           at(8, 4));
+static_assert(sizeof(clap_plugin_state) == at(16, 8) &&
+              offsetof(clap_plugin_state, load) == at(8, 4));
 
 struct clap_host_state
 {
@@ -153,13 +154,12 @@ static_assert(sizeof(clap_plugin_latency) == at(8, 4));
 // log and thread-check, offered by hosts
 
 inline constexpr std::int32_t CLAP_LOG_DEBUG = 0, CLAP_LOG_INFO = 1, CLAP_LOG_WARNING = 2,
-                              CLAP_LOG_ERROR = 3, CLAP_LOG_FATAL = 4,
-                              CLAP_LOG_HOST_MISBEHAVING = 5, CLAP_LOG_PLUGIN_MISBEHAVING = 6;
+                              CLAP_LOG_ERROR = 3, CLAP_LOG_FATAL = 4, CLAP_LOG_HOST_MISBEHAVING = 5,
+                              CLAP_LOG_PLUGIN_MISBEHAVING = 6;
 
 struct clap_host_log
 {
-    void(SWEEPFILTER_CLAP_CALL* log)(const clap_host* host, std::int32_t severity,
-                                     const char* msg);
+    void(SWEEPFILTER_CLAP_CALL* log)(const clap_host* host, std::int32_t severity, const char* msg);
 };
 static_assert(sizeof(clap_host_log) == at(8, 4));
 

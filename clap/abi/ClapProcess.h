@@ -13,8 +13,7 @@ struct clap_audio_buffer
     std::uint32_t latency;
     std::uint64_t constant_mask; // a hint only: the buffer is filled in full anyway
 };
-static_assert(sizeof(clap_audio_buffer) == at(32, 24) &&
-              alignof(clap_audio_buffer) == at(8, 4, 8));
+static_assert(sizeof(clap_audio_buffer) == at(32, 24) && alignof(clap_audio_buffer) == at(8, 4, 8));
 static_assert(offsetof(clap_audio_buffer, data64) == at(8, 4));
 static_assert(offsetof(clap_audio_buffer, channel_count) == at(16, 8));
 static_assert(offsetof(clap_audio_buffer, latency) == at(20, 12));

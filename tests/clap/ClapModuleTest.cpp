@@ -48,7 +48,8 @@ TEST(ClapModule, ExtensionsAreCompleteAndUnknownOnesNull)
     {
         ClapInstance instance(clapModule(), {}, support);
         const clap_plugin& p = instance.plugin();
-        const auto* params = static_cast<const clap_plugin_params*>(p.get_extension(&p, "clap.params"));
+        const auto* params =
+            static_cast<const clap_plugin_params*>(p.get_extension(&p, "clap.params"));
         ASSERT_NE(params, nullptr);
         EXPECT_TRUE(params->count && params->get_info && params->get_value &&
                     params->value_to_text && params->text_to_value && params->flush);
@@ -61,14 +62,16 @@ TEST(ClapModule, ExtensionsAreCompleteAndUnknownOnesNull)
         EXPECT_STREQ(info.port_type, "stereo");
         EXPECT_EQ(info.in_place_pair, 0u);
         EXPECT_FALSE(ports->get(&p, 1, false, &info));
-        const auto* state = static_cast<const clap_plugin_state*>(p.get_extension(&p, "clap.state"));
+        const auto* state =
+            static_cast<const clap_plugin_state*>(p.get_extension(&p, "clap.state"));
         ASSERT_NE(state, nullptr);
         EXPECT_TRUE(state->save && state->load);
         const auto* latency =
             static_cast<const clap_plugin_latency*>(p.get_extension(&p, "clap.latency"));
         ASSERT_NE(latency, nullptr);
         EXPECT_EQ(latency->get(&p), 0u);
-        for (const char* id : {"clap.note-ports", "clap.gui", "clap.params.x", "", static_cast<const char*>(nullptr)})
+        for (const char* id : {"clap.note-ports", "clap.gui", "clap.params.x", "",
+                               static_cast<const char*>(nullptr)})
             EXPECT_EQ(p.get_extension(&p, id), nullptr) << (id ? id : "null");
         instance.activate(48000.0);
         const StereoSignal out = renderClap(instance, clapTestSignal(512), 128);
@@ -126,7 +129,8 @@ TEST(ClapModule, TextsRoundTrip)
     for (const char* bad : {"", "Hz", "12 kHz", "nan", "1e3x", "soft"})
         EXPECT_FALSE(instance.fromText(cutoff, bad)) << bad;
     for (std::uint32_t capacity : {1u, 2u, 8u})
-        EXPECT_EQ(instance.text(cutoff, 1000.0, capacity), std::string("1000.0 Hz").substr(0, capacity - 1));
+        EXPECT_EQ(instance.text(cutoff, 1000.0, capacity),
+                  std::string("1000.0 Hz").substr(0, capacity - 1));
     EXPECT_FALSE(instance.text(cutoff, 1000.0, 0));
     EXPECT_FALSE(instance.text(controlCount, 0.0));
     EXPECT_FALSE(instance.fromText(controlCount, "1"));

@@ -58,12 +58,13 @@ TEST(ClapProcessing, DefaultsSoundAsTheClassicPlugin)
     for (std::uint32_t block : {1u, 7u, 64u, 4096u, 0u})
     {
         const auto instanceOwner = activated();
-    ClapInstance& instance = *instanceOwner;
+        ClapInstance& instance = *instanceOwner;
         StereoSignal out(signal.frames());
         for (std::size_t done = 0; done < signal.frames();)
         {
-            const std::uint32_t size = std::min<std::uint32_t>(
-                block ? block : 1 + random() % 4096, static_cast<std::uint32_t>(signal.frames() - done));
+            const std::uint32_t size =
+                std::min<std::uint32_t>(block ? block : 1 + random() % 4096,
+                                        static_cast<std::uint32_t>(signal.frames() - done));
             StereoSignal copy = signal;
             const float* in[2] = {copy.left.data() + done, copy.right.data() + done};
             float* const outs[2] = {out.left.data() + done, out.right.data() + done};
@@ -82,18 +83,19 @@ TEST(ClapProcessing, EventsApplyOnTheirFrame)
     for (std::uint32_t k : {0u, 613u, 1023u})
     {
         const std::size_t at = 1024 + k;
-        const StereoSignal classic = renderClassic(
-            signal, {{at, 0, *effectValue(Control::cutoffHz, 900.0f)},
-                     {at, 1, *effectValue(Control::qFactor, 0.9f)}});
+        const StereoSignal classic =
+            renderClassic(signal, {{at, 0, *effectValue(Control::cutoffHz, 900.0f)},
+                                   {at, 1, *effectValue(Control::qFactor, 0.9f)}});
         const auto instanceOwner = activated();
-    ClapInstance& instance = *instanceOwner;
-        const StereoSignal events = renderClap(instance, signal, 1024, [&](std::size_t frame, ClapEventList& list) {
-            if (frame == 1024)
-            {
-                list.addParameter(k, idOf(Control::cutoffHz), 900.0);
-                list.addParameter(k, idOf(Control::qFactor), 0.9);
-            }
-        });
+        ClapInstance& instance = *instanceOwner;
+        const StereoSignal events =
+            renderClap(instance, signal, 1024, [&](std::size_t frame, ClapEventList& list) {
+                if (frame == 1024)
+                {
+                    list.addParameter(k, idOf(Control::cutoffHz), 900.0);
+                    list.addParameter(k, idOf(Control::qFactor), 0.9);
+                }
+            });
         EXPECT_TRUE(sameBits(events, classic)) << "event at " << k;
     }
 }
@@ -105,8 +107,10 @@ TEST(ClapProcessing, InPlaceResetAndReactivation)
     const StereoSignal signal = clapTestSignal(6000);
     const auto settings = [](std::size_t frame, ClapEventList& list) {
         if (frame == 0)
-            for (auto [control, value] : {std::pair{Control::algorithm, 1.0}, {Control::qFactor, 0.95},
-                                          {Control::modRangeHz, 2000.0}, {Control::sendPercent, 40.0}})
+            for (auto [control, value] : {std::pair{Control::algorithm, 1.0},
+                                          {Control::qFactor, 0.95},
+                                          {Control::modRangeHz, 2000.0},
+                                          {Control::sendPercent, 40.0}})
                 list.addParameter(0, idOf(control), value);
     };
     const auto freshOwner = activated(96000.0);
@@ -141,10 +145,11 @@ TEST(ClapProcessing, FlushAppliesValues)
     const StereoSignal signal = clapTestSignal(4000);
     const auto eventedOwner = activated();
     ClapInstance& evented = *eventedOwner;
-    const StereoSignal expected = renderClap(evented, signal, 500, [](std::size_t frame, ClapEventList& list) {
-        if (frame == 0)
-            list.addParameter(0, idOf(Control::cutoffHz), 600.0);
-    });
+    const StereoSignal expected =
+        renderClap(evented, signal, 500, [](std::size_t frame, ClapEventList& list) {
+            if (frame == 0)
+                list.addParameter(0, idOf(Control::cutoffHz), 600.0);
+        });
     ClapEventList change;
     change.addParameter(0, idOf(Control::cutoffHz), 600.0);
     ClapInstance inactive(clapModule());
@@ -173,31 +178,33 @@ TEST(ClapProcessing, StrangeEventsAreSkippedOrLimited)
                  inf = std::numeric_limits<double>::infinity();
     const auto instanceOwner = activated();
     ClapInstance& instance = *instanceOwner;
-    const StereoSignal out = renderClap(instance, signal, 512, [&](std::size_t, ClapEventList& list) {
-        clap_event_param_value event{};
-        event.header = {sizeof event, 3, 7, CLAP_EVENT_PARAM_VALUE, 0}; // another space
-        event.param_id = idOf(Control::cutoffHz);
-        event.value = 300.0;
-        list.addRaw(&event, sizeof event);
-        event.header = {sizeof event - 8, 3, 0, CLAP_EVENT_PARAM_VALUE, 0}; // too short
-        list.addRaw(&event, sizeof event);
-        event.header = {sizeof event, 3, 0, CLAP_EVENT_NOTE_ON, 0};
-        list.addRaw(&event, sizeof event);
-        event.header = {0, 3, 0, CLAP_EVENT_PARAM_VALUE, 0};
-        list.addRaw(&event, 0);
-        list.addParameter(5, controlCount, 1.0);
-        list.addParameter(5, 0xFFFFFFFFu, 1.0);
-        list.addParameter(9, idOf(Control::cutoffHz), nan);
-        list.addParameter(1, idOf(Control::qFactor), nan);
-    });
+    const StereoSignal out =
+        renderClap(instance, signal, 512, [&](std::size_t, ClapEventList& list) {
+            clap_event_param_value event{};
+            event.header = {sizeof event, 3, 7, CLAP_EVENT_PARAM_VALUE, 0}; // another space
+            event.param_id = idOf(Control::cutoffHz);
+            event.value = 300.0;
+            list.addRaw(&event, sizeof event);
+            event.header = {sizeof event - 8, 3, 0, CLAP_EVENT_PARAM_VALUE, 0}; // too short
+            list.addRaw(&event, sizeof event);
+            event.header = {sizeof event, 3, 0, CLAP_EVENT_NOTE_ON, 0};
+            list.addRaw(&event, sizeof event);
+            event.header = {0, 3, 0, CLAP_EVENT_PARAM_VALUE, 0};
+            list.addRaw(&event, 0);
+            list.addParameter(5, controlCount, 1.0);
+            list.addParameter(5, 0xFFFFFFFFu, 1.0);
+            list.addParameter(9, idOf(Control::cutoffHz), nan);
+            list.addParameter(1, idOf(Control::qFactor), nan);
+        });
     EXPECT_TRUE(sameBits(out, expected));
     EXPECT_EQ(instance.value(idOf(Control::cutoffHz)), 20000.0);
 
-    const StereoSignal limited = renderClap(instance, signal, 512, [&](std::size_t, ClapEventList& list) {
-        list.addParameter(4000, idOf(Control::cutoffHz), -inf);
-        list.addParameter(2, idOf(Control::qFactor), inf);
-        list.addParameter(0xFFFFFFFFu, idOf(Control::modRangeHz), 1e300);
-    });
+    const StereoSignal limited =
+        renderClap(instance, signal, 512, [&](std::size_t, ClapEventList& list) {
+            list.addParameter(4000, idOf(Control::cutoffHz), -inf);
+            list.addParameter(2, idOf(Control::qFactor), inf);
+            list.addParameter(0xFFFFFFFFu, idOf(Control::modRangeHz), 1e300);
+        });
     EXPECT_EQ(instance.value(idOf(Control::qFactor)), double{0.99f});
     EXPECT_EQ(instance.value(idOf(Control::modRangeHz)), 5000.0);
     for (std::size_t i = 0; i < limited.frames(); ++i)

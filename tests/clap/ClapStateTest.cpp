@@ -27,8 +27,8 @@ void setAll(std::size_t frame, ClapEventList& list)
     if (frame != 0)
         return;
     const std::pair<Control, double> settings[] = {
-        {Control::cutoffHz, 1234.5}, {Control::qFactor, 0.81},      {Control::algorithm, 1.0},
-        {Control::modRangeHz, 700.0}, {Control::tempoBpm, 133.0},  {Control::resolution, 3.0},
+        {Control::cutoffHz, 1234.5},  {Control::qFactor, 0.81},      {Control::algorithm, 1.0},
+        {Control::modRangeHz, 700.0}, {Control::tempoBpm, 133.0},    {Control::resolution, 3.0},
         {Control::sendPercent, 12.0}, {Control::delaySamples, 17.0}, {Control::smoothingMs, 20.0}};
     for (auto [control, value] : settings)
         list.addParameter(0, idOf(control), value);
@@ -41,8 +41,7 @@ TEST(ClapState, SavedStateRestoresValuesAndSound)
     const StereoSignal signal = clapTestSignal(8000, 48000.0f);
     ClapInstance original(clapModule());
     original.activate(48000.0);
-    const StereoSignal expected =
-        renderClap(original, signal, 256, setAll);
+    const StereoSignal expected = renderClap(original, signal, 256, setAll);
     for (std::size_t chunk : {std::size_t{1}, std::size_t{5}, SIZE_MAX})
     {
         const auto saved = original.saveState(chunk);
@@ -94,8 +93,9 @@ TEST(ClapState, AnythingElseIsRefused)
     };
     std::vector<std::pair<std::string, std::vector<std::uint8_t>>> bad;
     for (std::size_t length = 0; length < saved.size(); ++length)
-        bad.emplace_back("cut to " + std::to_string(length),
-                         std::vector<std::uint8_t>(saved.begin(), saved.begin() + static_cast<long>(length)));
+        bad.emplace_back(
+            "cut to " + std::to_string(length),
+            std::vector<std::uint8_t>(saved.begin(), saved.begin() + static_cast<long>(length)));
     for (std::size_t bit = 0; bit < saved.size() * 8; ++bit)
     {
         auto flipped = saved;

@@ -35,17 +35,17 @@ inline clap::clap_id idOf(Control control)
 
 // `signal` rendered through `instance` in blocks of `block` frames; `events(frame, list)` adds
 // the events of the block that starts at `frame`, `transport(frame)` gives its transport.
-inline StereoSignal renderClap(
-    ClapInstance& instance, const StereoSignal& signal, std::uint32_t block,
-    const std::function<void(std::size_t, ClapEventList&)>& events = {},
-    const std::function<const ClapTransport*(std::size_t)>& transport = {})
+inline StereoSignal
+renderClap(ClapInstance& instance, const StereoSignal& signal, std::uint32_t block,
+           const std::function<void(std::size_t, ClapEventList&)>& events = {},
+           const std::function<const ClapTransport*(std::size_t)>& transport = {})
 {
     StereoSignal out(signal.frames());
     ClapEventList list;
     for (std::size_t done = 0; done < signal.frames(); done += block)
     {
-        const auto frames = static_cast<std::uint32_t>(std::min<std::size_t>(block,
-                                                                             signal.frames() - done));
+        const auto frames =
+            static_cast<std::uint32_t>(std::min<std::size_t>(block, signal.frames() - done));
         list.clear();
         if (events)
             events(done, list);

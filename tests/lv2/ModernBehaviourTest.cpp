@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "FilterEffect.h"
+#include "HostSyncScenarios.h"
 #include "LinkedAdapter.h"
 #include "Lv2Instance.h"
 #include "Lv2TestHost.h"
@@ -182,98 +183,34 @@ TEST(ModernBehaviour, AutomationKeepsTheSweepGoing)
                     100.0 / 44100.0 + 64.0 / rate);
 }
 
-// The host's transport, as a test host plays it: positions at given frames, and the beat at
-// any frame as the host counts it.
-struct Transport
+// The positions a transport sends within the block starting at `start`.
+std::vector<Position> eventsIn(const Transport& t, std::uint64_t start, std::uint32_t block)
 {
-    struct Segment
-    {
-        std::uint64_t frame;
-        double beat, bpm, speed;
-        bool asBeat = false;
-    };
-    std::vector<Segment> segments;
-    double rate;
-
-    const Segment& segmentAt(std::uint64_t frame) const
-    {
-        const Segment* s = &segments.front();
-        for (const Segment& candidate : segments)
-            if (candidate.frame <= frame)
-                s = &candidate;
-        return *s;
-    }
-    double beatAt(std::uint64_t frame) const
-    {
-        const Segment& s = segmentAt(frame);
-        return s.beat + static_cast<double>(frame - s.frame) * s.speed * s.bpm / 60.0 / rate;
-    }
-    bool startsSegment(std::uint64_t frame) const { return segmentAt(frame).frame == frame; }
-    std::vector<Position> eventsIn(std::uint64_t start, std::uint32_t block) const
-    {
-        std::vector<Position> events;
-        for (const Segment& s : segments)
-            if (s.frame >= start && s.frame < start + block)
-                events.push_back(
-                    {static_cast<std::int64_t>(s.frame - start), s.beat, s.bpm, s.speed, s.asBeat});
-        return events;
-    }
-};
+    std::vector<Position> events;
+    for (const Transport::Segment& s : t.segments)
+        if (s.frame >= start && s.frame < start + block)
+            events.push_back(
+                {static_cast<std::int64_t>(s.frame - start), s.beat, s.bpm, s.speed, s.asBeat});
+    return events;
+}
 
 // With Sync Host the host's position drives the sweep: one cycle per Resolution beats, each
 // starting within a step of a multiple of Resolution beats, at a steady tempo for ten minutes,
 // across a tempo change, a relocation and loops.
 TEST(ModernBehaviour, HostSyncStartsEveryCycleOnItsBeat)
 {
-    const double rate = 48000.0, notes = 4.0, step = 100.0 / 44100.0;
     const std::uint32_t block = 16;
-    struct Scenario
+    for (const SyncScenario& scenario : syncScenarios())
     {
-        const char* what;
-        std::vector<Transport::Segment> segments;
-        std::uint64_t frames;
-    };
-    const Scenario scenarios[] = {
-        {"steady 100 BPM for 10 minutes", {{0, 0.0, 100.0, 1.0}}, 28800000},
-        // 500000 frames at 100 BPM are 17.3611 beats.
-        {"tempo change", {{0, 0.0, 100.0, 1.0}, {500000, 500000 / 28800.0, 137.0, 1.0}}, 2880000},
-        {"relocation", {{0, 0.0, 120.0, 1.0}, {300001, 37.3, 120.0, 1.0, true}}, 2880000},
-        {"loop from beat 8 to 14.5",
-         {{0, 8.0, 90.0, 1.0}, {208000, 8.0, 90.0, 1.0}, {416000, 8.0, 90.0, 1.0}},
-         624000},
-    };
-    for (const Scenario& scenario : scenarios)
-    {
-        const Transport t{scenario.segments, rate};
-        Session session(adapter(), rate);
+        const Transport t{scenario.segments, syncRate};
+        Session session(adapter(), syncRate);
         session.set(Control::modRangeHz, 900.0f);
-        session.set(Control::resolution, static_cast<float>(notes));
+        session.set(Control::resolution, static_cast<float>(syncNotes));
         session.set(Control::sync, 1.0f);
         Watch run;
         runWatching(session, run, scenario.frames, block,
-                    [&](std::uint64_t start) { return t.eventsIn(start, block); });
-
-        // Where the host's beat reaches a multiple of Resolution: by moving on, or by a
-        // position that lands exactly on one.
-        std::size_t boundaries = 0;
-        for (std::uint64_t f = 0; f < scenario.frames; ++f)
-            boundaries += t.startsSegment(f) ? std::remainder(t.beatAt(f), notes) == 0.0
-                                             : std::floor(t.beatAt(f) / notes) >
-                                                   std::floor(t.beatAt(f - 1) / notes);
-        EXPECT_EQ(run.cycleStarts.size(), boundaries) << scenario.what;
-        double worst = 0.0;
-        for (std::uint64_t end : run.cycleStarts)
-        {
-            // The step that read entry 0 fell within the block ending at `end`.
-            double nearest = notes;
-            for (std::uint64_t f = end - block; f < end; ++f)
-                nearest = std::min(nearest, std::fabs(std::remainder(t.beatAt(f), notes)));
-            const double beatsPerStep = step * t.segmentAt(end - 1).bpm / 60.0;
-            EXPECT_LE(nearest, beatsPerStep) << scenario.what << ": cycle start at frame " << end;
-            worst = std::max(worst, nearest / beatsPerStep);
-        }
-        std::printf("%s: %zu cycle starts, each within %.3f steps of its beat\n", scenario.what,
-                    run.cycleStarts.size(), worst);
+                    [&](std::uint64_t start) { return eventsIn(t, start, block); });
+        expectCyclesOnTheBeat(scenario, run.cycleStarts, block);
     }
 }
 

@@ -15,10 +15,9 @@ ClapEventList::ClapEventList()
     };
     list_.get = [](const clap::clap_input_events* l, std::uint32_t index) {
         const auto* self = static_cast<const ClapEventList*>(l->ctx);
-        return index < self->offsets_.size()
-                   ? reinterpret_cast<const clap::clap_event_header*>(self->bytes_.data() +
-                                                                      self->offsets_[index])
-                   : nullptr;
+        return index < self->offsets_.size() ? reinterpret_cast<const clap::clap_event_header*>(
+                                                   self->bytes_.data() + self->offsets_[index])
+                                             : nullptr;
     };
 }
 
@@ -38,8 +37,8 @@ clap::clap_event_transport ClapEventList::transportEvent(std::uint32_t frame,
                                                          const ClapTransport& transport)
 {
     clap::clap_event_transport event{};
-    event.header = {sizeof event, frame, clap::CLAP_CORE_EVENT_SPACE_ID,
-                    clap::CLAP_EVENT_TRANSPORT, 0};
+    event.header = {sizeof event, frame, clap::CLAP_CORE_EVENT_SPACE_ID, clap::CLAP_EVENT_TRANSPORT,
+                    0};
     event.flags = clap::CLAP_TRANSPORT_HAS_TEMPO | clap::CLAP_TRANSPORT_HAS_BEATS_TIMELINE |
                   (transport.playing ? clap::CLAP_TRANSPORT_IS_PLAYING : 0u);
     event.song_pos_beats = static_cast<clap::clap_beattime>(

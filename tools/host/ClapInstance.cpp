@@ -56,8 +56,8 @@ struct InStream
                             const std::size_t left = self->bytes.size() - self->at;
                             if (left == 0)
                                 return self->fails ? std::int64_t{-1} : std::int64_t{0};
-                            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(
-                                {size, self->chunk, std::uint64_t{left}}));
+                            const auto n = static_cast<std::size_t>(
+                                std::min<std::uint64_t>({size, self->chunk, std::uint64_t{left}}));
                             std::memcpy(data, self->bytes.data() + self->at, n);
                             self->at += n;
                             return static_cast<std::int64_t>(n);
@@ -111,17 +111,37 @@ const void* ClapInstance::hostExtension(const clap_host* host, const char* id)
     }};
     if (!host || !id || of(host).support_ == HostSupport::none)
         return nullptr;
-    const std::pair<const char*, const void*> extensions[] = {
-        {CLAP_EXT_LOG, &log},     {CLAP_EXT_THREAD_CHECK, &threadCheck},
-        {CLAP_EXT_PARAMS, &params}, {CLAP_EXT_STATE, &state},
-        {CLAP_EXT_LATENCY, &latency}};
+    const std::pair<const char*, const void*> extensions[] = {{CLAP_EXT_LOG, &log},
+                                                              {CLAP_EXT_THREAD_CHECK, &threadCheck},
+                                                              {CLAP_EXT_PARAMS, &params},
+                                                              {CLAP_EXT_STATE, &state},
+                                                              {CLAP_EXT_LATENCY, &latency}};
     for (const auto& [name, extension] : extensions)
         if (std::strcmp(id, name) == 0)
             return extension;
     return nullptr;
 }
 
-ClapInstance::ClapInstance(const ClapLibrary& library, const std::string& id,
+namespace
+{
+
+std::string idOrFirst(const ClapLibrary& library, const std::string& id)
+{
+    if (!id.empty())
+        return id;
+    if (library.descriptors().empty())
+        throw PluginError(library.path() + ": the module holds no plug-in");
+    return library.descriptors().front()->id;
+}
+
+} // namespace
+
+ClapInstance::ClapInstance(const ClapLibrary& library, const std::string& id, HostSupport support)
+    : ClapInstance(library.factory(), idOrFirst(library, id), support)
+{
+}
+
+ClapInstance::ClapInstance(const clap_plugin_factory& factory, const std::string& id,
                            HostSupport support)
     : support_(support), mainThread_(std::this_thread::get_id())
 {
@@ -135,21 +155,18 @@ ClapInstance::ClapInstance(const ClapLibrary& library, const std::string& id,
              [](const clap_host*) {},
              [](const clap_host*) {},
              [](const clap_host*) {}};
-    if (library.descriptors().empty())
-        throw PluginError(library.path() + ": the module holds no plug-in");
-    const std::string wanted = id.empty() ? library.descriptors().front()->id : id;
-    plugin_ = library.factory().create_plugin(&library.factory(), &host_, wanted.c_str());
+    plugin_ = factory.create_plugin(&factory, &host_, id.c_str());
     if (!plugin_)
-        throw PluginError(library.path() + ": cannot create plug-in " + wanted);
-    if (!plugin_->desc || !plugin_->desc->id || wanted != plugin_->desc->id || !plugin_->init ||
+        throw PluginError("cannot create plug-in " + id);
+    if (!plugin_->desc || !plugin_->desc->id || id != plugin_->desc->id || !plugin_->init ||
         !plugin_->destroy || !plugin_->activate || !plugin_->deactivate ||
         !plugin_->start_processing || !plugin_->stop_processing || !plugin_->reset ||
         !plugin_->process || !plugin_->get_extension || !plugin_->on_main_thread)
-        throw PluginError(library.path() + ": plug-in " + wanted + " is incomplete");
+        throw PluginError("plug-in " + id + " is incomplete");
     if (!plugin_->init(plugin_))
     {
         plugin_->destroy(plugin_);
-        throw PluginError(library.path() + ": plug-in " + wanted + " failed to initialise");
+        throw PluginError("plug-in " + id + " failed to initialise");
     }
     try
     {
@@ -197,8 +214,8 @@ void ClapInstance::checkParameters()
         }
         if (!given || !ids.insert(info.id).second ||
             !terminatedWithin(info.name, sizeof info.name) ||
-            !terminatedWithin(info.module, sizeof info.module) ||
-            !std::isfinite(info.min_value) || !std::isfinite(info.max_value) ||
+            !terminatedWithin(info.module, sizeof info.module) || !std::isfinite(info.min_value) ||
+            !std::isfinite(info.max_value) ||
             !(info.min_value <= info.default_value && info.default_value <= info.max_value))
             throw PluginError("parameter " + std::to_string(i) + " is described wrongly");
         parameters_.push_back(info);
@@ -312,15 +329,8 @@ std::int32_t ClapInstance::process(const float* const (&in)[2], float* const (&o
                                }};
     const clap_event_transport time =
         transport ? ClapEventList::transportEvent(0, *transport) : clap_event_transport{};
-    const clap_process process = {-1,
-                                  frames,
-                                  transport ? &time : nullptr,
-                                  &input,
-                                  &output,
-                                  1,
-                                  1,
-                                  (events ? events : &none)->list(),
-                                  &sink};
+    const clap_process process = {-1, frames, transport ? &time : nullptr,       &input, &output,
+                                  1,  1,      (events ? events : &none)->list(), &sink};
     const std::int32_t status = plugin_->process(plugin_, &process);
     if (status < CLAP_PROCESS_ERROR || status > CLAP_PROCESS_SLEEP)
         complain("process returned status " + std::to_string(status));
@@ -331,9 +341,8 @@ void ClapInstance::flush(const ClapEventList& events)
 {
     if (!params_)
         return;
-    clap_output_events sink = {nullptr, [](const clap_output_events*, const clap_event_header*) {
-                                   return false;
-                               }};
+    clap_output_events sink = {
+        nullptr, [](const clap_output_events*, const clap_event_header*) { return false; }};
     if (active_)
     {
         AudioCall audio;
@@ -352,8 +361,7 @@ std::optional<std::vector<std::uint8_t>> ClapInstance::saveState(std::size_t chu
     return std::move(out.bytes);
 }
 
-bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t chunk,
-                             bool fails)
+bool ClapInstance::loadState(const std::vector<std::uint8_t>& bytes, std::size_t chunk, bool fails)
 {
     const auto* state = extension<clap_plugin_state>(CLAP_EXT_STATE);
     InStream in{bytes, chunk, fails};

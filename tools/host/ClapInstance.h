@@ -37,6 +37,9 @@ public:
     // cannot be created or initialised, or when its parameters or ports are unusable.
     ClapInstance(const ClapLibrary& library, const std::string& id = {},
                  HostSupport support = HostSupport::full);
+    // The plug-in of this id from any factory.
+    ClapInstance(const clap::clap_plugin_factory& factory, const std::string& id,
+                 HostSupport support = HostSupport::full);
     ~ClapInstance();
     ClapInstance(const ClapInstance&) = delete;
     ClapInstance& operator=(const ClapInstance&) = delete;
