@@ -74,9 +74,9 @@ inline void expectCyclesOnTheBeat(const SyncScenario& scenario,
     const double notes = syncNotes, step = 100.0 / 44100.0;
     std::size_t boundaries = 0;
     for (std::uint64_t f = 0; f < scenario.frames; ++f)
-        boundaries += t.startsSegment(f) ? std::remainder(t.beatAt(f), notes) == 0.0
-                                         : std::floor(t.beatAt(f) / notes) >
-                                               std::floor(t.beatAt(f - 1) / notes);
+        boundaries += t.startsSegment(f)
+                          ? std::remainder(t.beatAt(f), notes) == 0.0
+                          : std::floor(t.beatAt(f) / notes) > std::floor(t.beatAt(f - 1) / notes);
     EXPECT_EQ(cycleStarts.size(), boundaries) << scenario.what;
     double worst = 0.0;
     for (std::uint64_t end : cycleStarts)

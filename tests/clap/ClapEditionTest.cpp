@@ -85,10 +85,9 @@ TEST(ClapEdition, HostSyncStartsEveryCycleOnItsBeat)
         settings.addParameter(0, idOf(Control::resolution), syncNotes);
         settings.addParameter(0, idOf(Control::sync), 1.0);
         instance.flush(settings);
-        expectCyclesOnTheBeat(scenario,
-                              cycleStarts(instance, {scenario.segments, syncRate}, scenario.frames,
-                                          block),
-                              block);
+        expectCyclesOnTheBeat(
+            scenario, cycleStarts(instance, {scenario.segments, syncRate}, scenario.frames, block),
+            block);
     }
 }
 
@@ -101,8 +100,8 @@ TEST(ClapEdition, HostSyncedRendersDoNotDependOnWhatCameBefore)
         ClapInstance instance(clapModule());
         instance.activate(48000.0);
         const std::pair<Control, double> settings[] = {
-            {Control::cutoffHz, 1500.0}, {Control::qFactor, 0.8},   {Control::modRangeHz, 1200.0},
-            {Control::resolution, 1.0},  {Control::sync, 1.0},      {Control::smoothingMs, 10.0}};
+            {Control::cutoffHz, 1500.0}, {Control::qFactor, 0.8}, {Control::modRangeHz, 1200.0},
+            {Control::resolution, 1.0},  {Control::sync, 1.0},    {Control::smoothingMs, 10.0}};
         ClapEventList list;
         for (auto [control, value] : settings)
             list.addParameter(0, idOf(control), value);
@@ -133,8 +132,11 @@ TEST(ClapEdition, SoundsAsTheLv2EditionWithTheSameValues)
 {
     const std::vector<std::vector<std::pair<Control, float>>> sessions = {
         {{Control::cutoffHz, 800.0f}, {Control::qFactor, 0.9f}, {Control::algorithm, 1.0f}},
-        {{Control::modRangeHz, 2500.0f}, {Control::tempoBpm, 97.0f}, {Control::resolution, 2.0f},
-         {Control::sendPercent, 30.0f}, {Control::delaySamples, 77.0f}},
+        {{Control::modRangeHz, 2500.0f},
+         {Control::tempoBpm, 97.0f},
+         {Control::resolution, 2.0f},
+         {Control::sendPercent, 30.0f},
+         {Control::delaySamples, 77.0f}},
         {{Control::behaviour, 1.0f}, {Control::modRangeHz, 900.0f}, {Control::algorithm, 1.0f}},
         {{Control::smoothingMs, 15.0f}, {Control::enabled, 0.0f}, {Control::cutoffHz, 300.0f}},
     };
@@ -152,12 +154,12 @@ TEST(ClapEdition, SoundsAsTheLv2EditionWithTheSameValues)
 
             ClapInstance instance(clapModule());
             instance.activate(rate);
-            const StereoSignal out = renderClap(instance, signal, 1000, [&](std::size_t frame, ClapEventList& list) {
-                if (frame == 0)
-                    for (auto [control, value] : session)
-                        list.addParameter(0, idOf(control),
-                                          plainValue(control, value));
-            });
+            const StereoSignal out =
+                renderClap(instance, signal, 1000, [&](std::size_t frame, ClapEventList& list) {
+                    if (frame == 0)
+                        for (auto [control, value] : session)
+                            list.addParameter(0, idOf(control), plainValue(control, value));
+                });
             EXPECT_TRUE(sameBits(out, expected)) << rate << " Hz, session of " << session.size();
         }
 }

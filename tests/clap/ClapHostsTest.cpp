@@ -17,9 +17,9 @@ const std::string module = SWEEPFILTER_CLAP_PATH;
 // name, its stereo ports, its parameters and its state.
 TEST(ClapHosts, QtractorsScannerListsThePlugin)
 {
-    const ToolResult scan =
-        runCommand({"sh", "-c", "printf 'CLAP:%s\\n' " + quoted(module) + " | " +
-                                    quoted(SWEEPFILTER_QTRACTOR_SCAN)});
+    const ToolResult scan = runCommand(
+        {"sh", "-c",
+         "printf 'CLAP:%s\\n' " + quoted(module) + " | " + quoted(SWEEPFILTER_QTRACTOR_SCAN)});
     ASSERT_EQ(scan.exitCode, 0) << scan.errors;
     std::printf("%s", scan.output.c_str());
     const std::string expected = "CLAP|sweepfilter|2:2|0:0|12:0|EXT,RT|" + module + "|0|0x";
@@ -69,8 +69,8 @@ TEST(ClapHosts, EventsEqualTheToolsAutomation)
     char automate[64];
     std::snprintf(automate, sizeof automate, "cutoff@%zusmp=%.9g", k,
                   double{*effectValue(Control::cutoffHz, 700.0f)});
-    const ToolResult render = runTool(
-        {"render", folder / "in.wav", folder / "out.wav", "-q", "--automate", automate});
+    const ToolResult render =
+        runTool({"render", folder / "in.wav", folder / "out.wav", "-q", "--automate", automate});
     ASSERT_EQ(render.exitCode, 0) << render.errors;
     const Audio tool = readAudio(folder / "out.wav");
 
@@ -78,10 +78,12 @@ TEST(ClapHosts, EventsEqualTheToolsAutomation)
     const StereoSignal in(scaled.channel(0), scaled.channel(1));
     ClapInstance instance(clapModule());
     instance.activate(44100.0);
-    const StereoSignal out = renderClap(instance, in, 1024, [&](std::size_t frame, ClapEventList& list) {
-        if (frame <= k && k < frame + 1024)
-            list.addParameter(static_cast<std::uint32_t>(k - frame), idOf(Control::cutoffHz), 700.0);
-    });
+    const StereoSignal out =
+        renderClap(instance, in, 1024, [&](std::size_t frame, ClapEventList& list) {
+            if (frame <= k && k < frame + 1024)
+                list.addParameter(static_cast<std::uint32_t>(k - frame), idOf(Control::cutoffHz),
+                                  700.0);
+        });
     ASSERT_EQ(tool.frames(), out.frames());
     EXPECT_EQ(std::memcmp(tool.channel(0).data(), out.left.data(), out.frames() * 4), 0);
     EXPECT_EQ(std::memcmp(tool.channel(1).data(), out.right.data(), out.frames() * 4), 0);
