@@ -25,25 +25,25 @@ constexpr std::uint32_t maxFrames = 2048, tail = 16;
 constexpr float untouched = 1234.5f;
 
 const char* const features[] = {nullptr};
-const clap_plugin_descriptor descriptor = {CLAP_VERSION, "fuzz", "fuzz", "", "", "", "", "",
-                                           "", features};
+const clap_plugin_descriptor descriptor = {CLAP_VERSION, "fuzz", "fuzz", "", "",
+                                           "",           "",     "",     "", features};
 
 // Events as a host lays them out: each one contiguous, `size` bytes, 8-aligned.
 struct Events
 {
     std::vector<std::uint64_t> words;
     std::vector<std::size_t> offsets;
-    clap_input_events list{this, [](const clap_input_events* l) {
-                               return static_cast<std::uint32_t>(
-                                   static_cast<const Events*>(l->ctx)->offsets.size());
-                           },
-                           [](const clap_input_events* l, std::uint32_t i) {
-                               const auto* self = static_cast<const Events*>(l->ctx);
-                               return i < self->offsets.size()
-                                          ? reinterpret_cast<const clap_event_header*>(
-                                                self->words.data() + self->offsets[i])
-                                          : nullptr;
-                           }};
+    clap_input_events list{
+        this,
+        [](const clap_input_events* l) {
+            return static_cast<std::uint32_t>(static_cast<const Events*>(l->ctx)->offsets.size());
+        },
+        [](const clap_input_events* l, std::uint32_t i) {
+            const auto* self = static_cast<const Events*>(l->ctx);
+            return i < self->offsets.size() ? reinterpret_cast<const clap_event_header*>(
+                                                  self->words.data() + self->offsets[i])
+                                            : nullptr;
+        }};
 
     void read(ByteReader& in, std::uint32_t frames)
     {
@@ -65,9 +65,8 @@ struct Events
             for (auto& b : bytes)
                 b = in.byte();
             const std::uint32_t time = in.byte() < 200 ? in.word() % (frames + 1) : in.word();
-            const clap_event_header header{size, time,
-                                           static_cast<std::uint16_t>(in.byte() < 240 ? 0 : 1),
-                                           type, 0};
+            const clap_event_header header{
+                size, time, static_cast<std::uint16_t>(in.byte() < 240 ? 0 : 1), type, 0};
             std::memcpy(bytes.data(), &header, sizeof header);
             if (type == CLAP_EVENT_PARAM_VALUE && size >= sizeof(clap_event_param_value))
             {
@@ -96,8 +95,8 @@ struct Stream
                         const std::size_t left = self->bytes.size() - self->at;
                         if (left == 0)
                             return self->fails ? std::int64_t{-1} : std::int64_t{0};
-                        const auto n = static_cast<std::size_t>(
-                            std::min<std::uint64_t>({size, std::uint64_t{self->chunk}, std::uint64_t{left}}));
+                        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(
+                            {size, std::uint64_t{self->chunk}, std::uint64_t{left}}));
                         std::memcpy(to, self->bytes.data() + self->at, n);
                         self->at += n;
                         return static_cast<std::int64_t>(n);
@@ -160,8 +159,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                  b < reinterpret_cast<std::uint8_t*>(&transport + 1); ++b)
                 *b = in.byte();
             const bool withTransport = in.byte() & 1;
-            const clap_process process{-1,     frames, withTransport ? &transport : nullptr,
-                                       &input, &output, 1, 1, &events.list, nullptr};
+            const clap_process process{-1,     frames,       withTransport ? &transport : nullptr,
+                                       &input, &output,      1,
+                                       1,      &events.list, nullptr};
             const std::int32_t status = p->process(p, &process);
             check(status == (processing ? CLAP_PROCESS_CONTINUE : CLAP_PROCESS_ERROR),
                   "process answered out of turn");

@@ -21,10 +21,10 @@ TEST(ClapRealtime, AudioThreadCallsNeitherAllocateNorLockNorSleep)
     const float* in[2] = {signal.left.data(), signal.right.data()};
     float* const outs[2] = {out.left.data(), out.right.data()};
     const std::vector<std::pair<Control, double>> moves = {
-        {Control::modRangeHz, 2000.0}, {Control::algorithm, 1.0},    {Control::sync, 1.0},
-        {Control::smoothingMs, 20.0},  {Control::cutoffHz, 500.0},   {Control::sendPercent, 50.0},
-        {Control::behaviour, 1.0},     {Control::resolution, 3.0},   {Control::behaviour, 0.0},
-        {Control::enabled, 1.0},       {Control::qFactor, 0.9},      {Control::enabled, 0.0}};
+        {Control::modRangeHz, 2000.0}, {Control::algorithm, 1.0},  {Control::sync, 1.0},
+        {Control::smoothingMs, 20.0},  {Control::cutoffHz, 500.0}, {Control::sendPercent, 50.0},
+        {Control::behaviour, 1.0},     {Control::resolution, 3.0}, {Control::behaviour, 0.0},
+        {Control::enabled, 1.0},       {Control::qFactor, 0.9},    {Control::enabled, 0.0}};
     const ClapTransport rolling{13.5, 90.0, true}, stopped{2.0, 91.0, false};
     for (const auto& [control, value] : moves)
     {
