@@ -64,5 +64,6 @@ void timeAgainstChainBound(benchmark::State& state, std::int64_t frames, bool ha
 void registerProcessing();
 void registerHostCalls();
 void registerLv2Processing();
+void registerClapProcessing();
 
 } // namespace sweepfilter::bench

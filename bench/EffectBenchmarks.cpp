@@ -86,6 +86,7 @@ int main(int argc, char** argv)
 {
     sweepfilter::bench::registerProcessing();
     sweepfilter::bench::registerHostCalls();
+    sweepfilter::bench::registerClapProcessing();
 #ifdef SWEEPFILTER_BENCH_LV2
     sweepfilter::bench::registerLv2Processing();
 #endif

@@ -316,7 +316,9 @@ bool ClapPlugin::load(const clap_istream& stream) noexcept
 
 void ClapPlugin::takeLoadedState() noexcept
 {
-    if (!loadPending_.exchange(false, std::memory_order_acquire))
+    // A plain read first: the exchange costs a full barrier on every block otherwise.
+    if (!loadPending_.load(std::memory_order_relaxed) ||
+        !loadPending_.exchange(false, std::memory_order_acquire))
         return;
     for (std::size_t k = 0; k < loaded_.size(); ++k)
         settings_.set(static_cast<Control>(k), loaded_[k].load(std::memory_order_relaxed));

@@ -323,12 +323,14 @@ std::int32_t ClapInstance::process(const float* const (&in)[2], float* const (&o
     float* outputs[2] = {out[0], out[1]};
     const clap_audio_buffer input = {inputs, nullptr, 2, 0, 0};
     clap_audio_buffer output = {outputs, nullptr, 2, 0, 0};
-    const ClapEventList none;
-    clap_output_events sink = {nullptr, [](const clap_output_events*, const clap_event_header*) {
-                                   return false; // this host takes no events back
-                               }};
-    const clap_event_transport time =
-        transport ? ClapEventList::transportEvent(0, *transport) : clap_event_transport{};
+    static const ClapEventList none;
+    static const clap_output_events sink = {
+        nullptr, [](const clap_output_events*, const clap_event_header*) {
+            return false; // this host takes no events back
+        }};
+    clap_event_transport time;
+    if (transport)
+        time = ClapEventList::transportEvent(0, *transport);
     const clap_process process = {-1, frames, transport ? &time : nullptr,       &input, &output,
                                   1,  1,      (events ? events : &none)->list(), &sink};
     const std::int32_t status = plugin_->process(plugin_, &process);
