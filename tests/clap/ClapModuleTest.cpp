@@ -158,6 +158,29 @@ TEST(ClapModule, CallsOutOfOrderAreRefused)
     EXPECT_FALSE(p.start_processing(&p));
     EXPECT_EQ(p.process(&p, &nothing), CLAP_PROCESS_ERROR); // no audio buffers
     p.stop_processing(&p);
+
+    // Null where the standard allows none: refused, never followed.
+    const auto* params = static_cast<const clap_plugin_params*>(p.get_extension(&p, "clap.params"));
+    const auto* ports =
+        static_cast<const clap_plugin_audio_ports*>(p.get_extension(&p, "clap.audio-ports"));
+    const auto* state = static_cast<const clap_plugin_state*>(p.get_extension(&p, "clap.state"));
+    double value = 0.0;
+    char text[8];
+    EXPECT_FALSE(params->get_info(&p, 0, nullptr));
+    EXPECT_FALSE(params->get_value(&p, 0, nullptr));
+    EXPECT_FALSE(params->value_to_text(&p, 0, 1.0, nullptr, 8));
+    EXPECT_FALSE(params->text_to_value(&p, 0, nullptr, &value));
+    EXPECT_FALSE(params->text_to_value(&p, 0, "1", nullptr));
+    EXPECT_FALSE(ports->get(&p, 0, true, nullptr));
+    EXPECT_FALSE(state->save(&p, nullptr));
+    EXPECT_FALSE(state->load(&p, nullptr));
+    params->flush(&p, nullptr, nullptr);
+    EXPECT_EQ(params->count(nullptr), 0u);
+    EXPECT_FALSE(params->value_to_text(nullptr, 0, 1.0, text, 8));
+    const clap_input_events hollow{nullptr, nullptr, nullptr};
+    params->flush(&p, &hollow, nullptr);
+    EXPECT_FALSE(p.init(nullptr));
+    EXPECT_EQ(p.process(nullptr, &nothing), CLAP_PROCESS_ERROR);
 }
 
 // Two instances at once, each processed on a thread of its own, give what one gives alone.
