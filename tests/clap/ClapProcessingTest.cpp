@@ -75,6 +75,31 @@ TEST(ClapProcessing, DefaultsSoundAsTheClassicPlugin)
     }
 }
 
+// With the sweep, the send, smoothing and events at fixed frames, the block size does not
+// change a bit: each event lands on its frame whichever block holds it.
+TEST(ClapProcessing, BlockSizesGiveTheSameBits)
+{
+    const StereoSignal signal = clapTestSignal(12000, 48000.0f);
+    const std::tuple<std::size_t, Control, double> changes[] = {
+        {0, Control::modRangeHz, 1500.0}, {0, Control::sendPercent, 30.0},
+        {0, Control::smoothingMs, 5.0},   {0, Control::resolution, 1.0},
+        {3001, Control::cutoffHz, 700.0}, {3001, Control::qFactor, 0.9},
+        {7777, Control::algorithm, 1.0},  {9000, Control::enabled, 1.0}}; // bypassed
+    const auto render = [&](std::uint32_t block) {
+        ClapInstance instance(clapModule());
+        instance.activate(48000.0);
+        return renderClap(instance, signal, block, [&](std::size_t start, ClapEventList& list) {
+            for (auto [frame, control, value] : changes)
+                if (frame >= start && frame < start + block)
+                    list.addParameter(static_cast<std::uint32_t>(frame - start), idOf(control),
+                                      value);
+        });
+    };
+    const StereoSignal expected = render(4096);
+    for (std::uint32_t block : {1u, 7u, 64u, 1000u})
+        EXPECT_TRUE(sameBits(render(block), expected)) << "blocks of " << block;
+}
+
 // A parameter event lands on the frame it names: the same bits as the 2.0 plug-in changed at
 // that frame, and as the block split there, at the first, a middle and the last frame.
 TEST(ClapProcessing, EventsApplyOnTheirFrame)
