@@ -71,15 +71,9 @@ bool stereoChannels(const clap_audio_buffer* buffers, std::uint32_t count,
 const clap_plugin* ClapPlugin::create(const clap_host* host,
                                       const clap_plugin_descriptor* descriptor) noexcept
 {
-    // Memory is checked per effect: one failed creation leaves later ones unaffected.
-    auto* effect = new (std::nothrow) FilterEffect(nullptr);
+    FilterEffect* effect = FilterEffect::createWithoutHost();
     if (!effect)
         return nullptr;
-    if (!effect->isComplete())
-    {
-        effect->destroy();
-        return nullptr;
-    }
     auto* instance = new (std::nothrow) ClapPlugin(host, descriptor, effect);
     if (!instance)
     {

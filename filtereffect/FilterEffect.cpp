@@ -41,6 +41,17 @@ void copyText(const char* source, char* text) noexcept
 
 } // namespace
 
+FilterEffect* FilterEffect::createWithoutHost() noexcept
+{
+    auto* effect = new (std::nothrow) FilterEffect(nullptr);
+    if (effect && !effect->isComplete())
+    {
+        effect->destroy();
+        return nullptr;
+    }
+    return effect;
+}
+
 FilterEffect::FilterEffect(HostCallback hostCallback) noexcept
     : EffectBase(hostCallback, ProgramBank::size, parameterCount), unitSampleRate_(getSampleRate()),
       tuning_(unitSampleRate_)

@@ -48,6 +48,10 @@ public:
 
     // False when construction could not obtain every unit; such an effect is only destroyed.
     bool isComplete() const noexcept { return soft_ && hard_ && delay_ && table_ && bank_; }
+    // A complete effect with no 2.0 host behind it, or null when memory runs out (checked for
+    // this effect alone, so one failure leaves later creations unaffected). End it with
+    // destroy().
+    static FilterEffect* createWithoutHost() noexcept;
 
     // Takes effect for the settings applied after it: set it, then apply every parameter.
     void setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept;

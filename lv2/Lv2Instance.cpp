@@ -27,15 +27,9 @@ Lv2Instance* Lv2Instance::create(double sampleRate, const LV2_Feature* const* fe
 {
     if (!(sampleRate >= lowestRate && sampleRate <= highestRate))
         return nullptr;
-    // Memory is checked per effect: one failed instantiation leaves later ones unaffected.
-    auto* effect = new (std::nothrow) FilterEffect(nullptr);
+    FilterEffect* effect = FilterEffect::createWithoutHost();
     if (!effect)
         return nullptr;
-    if (!effect->isComplete())
-    {
-        effect->destroy();
-        return nullptr;
-    }
     auto* instance = new (std::nothrow)
         Lv2Instance(effect, static_cast<float>(sampleRate), TimeUrids::map(findMap(features)));
     if (!instance)
