@@ -1,7 +1,7 @@
 // The CLAP edition's processing, as a CLAP host drives it (a null transport, or the host's
 // transport with every block and the sweep following it), with the 2.0 plug-in's benchmark
 // settings at 44.1 kHz, next to the same dependency-chain bound, so the ratios compare with the
-// 2.0 plug-in's rows directly.
+// 2.0 plug-in's rows directly (which call the record's process function as directly).
 
 #include <benchmark/benchmark.h>
 
@@ -49,20 +49,33 @@ void processingClap(benchmark::State& state, ClapConfiguration configuration)
     for (auto [control, value] : values)
         settings.addParameter(0, static_cast<clap::clap_id>(control), value);
     instance.flush(settings);
-    const std::vector<float> inLeft = noise(block, 1), inRight = noise(block, 2);
+    std::vector<float> inLeft = noise(block, 1), inRight = noise(block, 2);
     std::vector<float> outLeft(block), outRight(block);
     const float* in[2] = {inLeft.data(), inRight.data()};
     float* const out[2] = {outLeft.data(), outRight.data()};
-    // The host's transport at each block's start, as hosts send it.
-    host::ClapTransport transport{0.0, 120.0, true};
-    const double beatsPerBlock = 120.0 / 60.0 * block / 44100.0;
+    instance.process(in, out, block); // starts processing
+
+    // The plug-in's process itself, with the structs built once, as a host keeps them; the
+    // host's transport at each block's start.
+    float* inputs[2] = {inLeft.data(), inRight.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    const clap::clap_audio_buffer input{inputs, nullptr, 2, 0, 0};
+    clap::clap_audio_buffer output{outputs, nullptr, 2, 0, 0};
+    const host::ClapEventList none;
+    const host::ClapTransport rolling{0.0, 120.0, true};
+    clap::clap_event_transport transport = host::ClapEventList::transportEvent(0, rolling);
+    const auto beatsPerBlock = static_cast<clap::clap_beattime>(
+        120.0 / 60.0 * block / 44100.0 * static_cast<double>(clap::CLAP_BEATTIME_FACTOR));
+    const clap::clap_process process{
+        -1,          block,  configuration.hostTime ? &transport : nullptr, &input, &output, 1, 1,
+        none.list(), nullptr};
+    const clap::clap_plugin& plugin = instance.plugin();
 
     timeAgainstChainBound(state, frames, configuration.hard, [&] {
         for (std::uint32_t b = 0; b < blocks; ++b)
         {
-            instance.process(in, out, block, nullptr,
-                             configuration.hostTime ? &transport : nullptr);
-            transport.beats += beatsPerBlock;
+            plugin.process(&plugin, &process);
+            transport.song_pos_beats += beatsPerBlock;
         }
     });
 }

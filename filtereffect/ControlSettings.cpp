@@ -26,10 +26,8 @@ bool ControlSettings::set(Control control, float value) noexcept
     return true;
 }
 
-void ControlSettings::applyTo(FilterEffect& effect, float hostSampleRate) noexcept
+void ControlSettings::apply(FilterEffect& effect, float hostSampleRate) noexcept
 {
-    if (!changed_ && !fresh_)
-        return;
     const bool fresh = fresh_;
     fresh_ = changed_ = false;
     const auto isSet = [this](Control c) { return value(c) >= 0.5f; };

@@ -24,9 +24,14 @@ public:
     // once, without a glide or a crossfade.
     void restart() noexcept { fresh_ = true; }
     // Hands the values to the effect when any changed since the last apply, or after restart.
-    void applyTo(FilterEffect& effect, float hostSampleRate) noexcept;
+    void applyTo(FilterEffect& effect, float hostSampleRate) noexcept
+    {
+        if (changed_ || fresh_)
+            apply(effect, hostSampleRate);
+    }
 
 private:
+    void apply(FilterEffect& effect, float hostSampleRate) noexcept;
     static std::size_t index(Control control) { return static_cast<std::size_t>(control); }
 
     std::array<float, controlCount> values_;

@@ -62,7 +62,12 @@ public:
         hostNextStepFrame_ = noFrame;
     }
     // Applies from the next processed frame on; see HostTimeline::report.
-    void reportHostTime(const HostTime& time) noexcept;
+    void reportHostTime(const HostTime& time) noexcept
+    {
+        // Hosts that report on every block mostly report what the timeline already knows.
+        if (!timeline_.agrees(time))
+            takeHostTime(time);
+    }
     // Everything as a new effect has it: both filters, the delay line, the sweep, counters,
     // program 0, Classic, no host time, no smoothing and enabled.
     void restart() noexcept;
@@ -148,7 +153,11 @@ private:
     void takeSweepStep(bool jump = false) noexcept;
     void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
     float stagedEntry(std::uint32_t position) noexcept;
-    bool hostDrivesSweep() const noexcept;
+    bool hostDrivesSweep() const noexcept
+    {
+        return behaviour_ == Behaviour::modern && hostSync_ && timeline_.isRolling();
+    }
+    void takeHostTime(const HostTime& time) noexcept;
     // Takes a sweep step when one falls on the current frame; returns `run` limited so that
     // it ends before the next step.
     std::int32_t stepSweep(std::int32_t run) noexcept;

@@ -26,15 +26,8 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     jumpFilter_ = true; // the settings about to come are tuned anew
 }
 
-bool FilterEffect::hostDrivesSweep() const noexcept
+void FilterEffect::takeHostTime(const HostTime& time) noexcept
 {
-    return behaviour_ == Behaviour::modern && hostSync_ && timeline_.isRolling();
-}
-
-void FilterEffect::reportHostTime(const HostTime& time) noexcept
-{
-    if (timeline_.agrees(time))
-        return;
     const bool wasDriving = hostDrivesSweep();
     const bool moved = !wasDriving || !timeline_.continues(time);
     const double oldBpm = timeline_.beatsPerMinute();

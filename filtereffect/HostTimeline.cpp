@@ -30,18 +30,6 @@ bool HostTimeline::report(const HostTime& time) noexcept
     return true;
 }
 
-bool HostTimeline::continues(const HostTime& time) const noexcept
-{
-    constexpr double toleranceBeats = 1.0e-6;
-    return known_ && (!time.beats || std::fabs(*time.beats - beats()) <= toleranceBeats);
-}
-
-bool HostTimeline::agrees(const HostTime& time) const noexcept
-{
-    return continues(time) && time.beatsPerMinute.value_or(beatsPerMinute_) == beatsPerMinute_ &&
-           time.speed.value_or(speed_) == speed_;
-}
-
 HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) const noexcept
 {
     constexpr double longestWait = 1 << 30;

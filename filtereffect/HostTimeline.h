@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
@@ -38,9 +39,18 @@ public:
     // True when a report would change nothing: the same tempo and speed, and a position (if
     // it has one) within a millionth of a beat of where the timeline stands. A host that
     // reports on every block then leaves the sweep, and any glide of it, undisturbed.
-    bool agrees(const HostTime& time) const noexcept;
+    bool agrees(const HostTime& time) const noexcept
+    {
+        return continues(time) &&
+               time.beatsPerMinute.value_or(beatsPerMinute_) == beatsPerMinute_ &&
+               time.speed.value_or(speed_) == speed_;
+    }
     // True when the report's position (if it has one) lies where the timeline stands.
-    bool continues(const HostTime& time) const noexcept;
+    bool continues(const HostTime& time) const noexcept
+    {
+        constexpr double toleranceBeats = 1.0e-6;
+        return known_ && (!time.beats || std::fabs(*time.beats - beats()) <= toleranceBeats);
+    }
 
     double sampleRate() const noexcept { return sampleRate_; }
     bool isKnown() const noexcept { return known_; }
