@@ -101,28 +101,38 @@ TEST(ClapProcessing, BlockSizesGiveTheSameBits)
 }
 
 // A parameter event lands on the frame it names: the same bits as the 2.0 plug-in changed at
-// that frame, and as the block split there, at the first, a middle and the last frame.
+// that frame, at the first, a middle and the last frame of a block; also in Classic with the
+// sweep on, which restarts at the change as the 2.0 plug-in's does.
 TEST(ClapProcessing, EventsApplyOnTheirFrame)
 {
-    const StereoSignal signal = clapTestSignal(3000);
-    for (std::uint32_t k : {0u, 613u, 1023u})
-    {
-        const std::size_t at = 1024 + k;
-        const StereoSignal classic =
-            renderClassic(signal, {{at, 0, *effectValue(Control::cutoffHz, 900.0f)},
-                                   {at, 1, *effectValue(Control::qFactor, 0.9f)}});
-        const auto instanceOwner = activated();
-        ClapInstance& instance = *instanceOwner;
-        const StereoSignal events =
-            renderClap(instance, signal, 1024, [&](std::size_t frame, ClapEventList& list) {
-                if (frame == 1024)
-                {
-                    list.addParameter(k, idOf(Control::cutoffHz), 900.0);
-                    list.addParameter(k, idOf(Control::qFactor), 0.9);
-                }
-            });
-        EXPECT_TRUE(sameBits(events, classic)) << "event at " << k;
-    }
+    const StereoSignal signal = clapTestSignal(6000);
+    for (bool classicSweep : {false, true})
+        for (std::uint32_t k : {0u, 613u, 1023u})
+        {
+            const std::size_t at = 1024 + k;
+            std::vector<std::tuple<std::size_t, int, float>> changes = {
+                {at, 0, *effectValue(Control::cutoffHz, 900.0f)},
+                {at, 1, *effectValue(Control::qFactor, 0.9f)}};
+            if (classicSweep)
+                changes.insert(changes.begin(), {0, 3, *effectValue(Control::modRangeHz, 2000.0f)});
+            const StereoSignal classic = renderClassic(signal, changes);
+            const auto instanceOwner = activated();
+            const StereoSignal events = renderClap(
+                *instanceOwner, signal, 1024, [&](std::size_t frame, ClapEventList& list) {
+                    if (frame == 0 && classicSweep)
+                    {
+                        list.addParameter(0, idOf(Control::behaviour), 1.0);
+                        list.addParameter(0, idOf(Control::modRangeHz), 2000.0);
+                    }
+                    if (frame == 1024)
+                    {
+                        list.addParameter(k, idOf(Control::cutoffHz), 900.0);
+                        list.addParameter(k, idOf(Control::qFactor), 0.9);
+                    }
+                });
+            EXPECT_TRUE(sameBits(events, classic))
+                << "event at " << k << (classicSweep ? ", Classic with the sweep" : "");
+        }
 }
 
 // In place or not, the output is the same; silence in gives silence out; reset, and a new

@@ -2,7 +2,9 @@
 
 #include <bit>
 #include <cmath>
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "ClapTestSupport.h"
 #include "Controls.h"
@@ -60,6 +62,44 @@ TEST(ClapState, SavedStateRestoresValuesAndSound)
         }
         EXPECT_EQ(*saved, *original.saveState());
     }
+}
+
+// A state loaded on the main thread while the audio thread processes reaches the audio
+// thread by the next block (the thread sanitizer watches the hand-over).
+TEST(ClapState, LoadingWhileProcessingReachesTheAudioThread)
+{
+    ClapInstance source(clapModule());
+    ClapEventList settings;
+    setAll(0, settings);
+    source.flush(settings);
+    const auto saved = source.saveState();
+    ASSERT_TRUE(saved);
+
+    ClapInstance instance(clapModule());
+    instance.activate(44100.0);
+    std::atomic<bool> stop{false};
+    std::thread audio([&] {
+        const StereoSignal signal = clapTestSignal(256);
+        StereoSignal out(256);
+        const float* in[2] = {signal.left.data(), signal.right.data()};
+        float* const outs[2] = {out.left.data(), out.right.data()};
+        while (!stop)
+            instance.process(in, outs, 256);
+    });
+    EXPECT_TRUE(instance.loadState(*saved));
+    EXPECT_EQ(valuesOf(instance), valuesOf(source));
+    stop = true;
+    audio.join();
+    EXPECT_GE(instance.flushRequests(), 1);
+    EXPECT_TRUE(instance.complaints().empty());
+
+    // What plays now is the loaded state.
+    ClapInstance fresh(clapModule());
+    fresh.flush(settings);
+    fresh.activate(44100.0);
+    instance.reset();
+    const StereoSignal signal = clapTestSignal(3000);
+    EXPECT_TRUE(sameBits(renderClap(instance, signal, 256), renderClap(fresh, signal, 256)));
 }
 
 // Anything but a saved state is refused and leaves the values alone: every truncation, every
