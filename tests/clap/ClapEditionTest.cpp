@@ -126,6 +126,31 @@ TEST(ClapEdition, HostSyncedRendersDoNotDependOnWhatCameBefore)
         EXPECT_TRUE(sameBits(render(blocks, stopped), reference)) << blocks << " blocks before";
 }
 
+// A host that sends its transport with every block, as CLAP hosts do, gets the bits of one
+// that sent it once: positions that agree with the timeline change nothing, not even a glide.
+TEST(ClapEdition, TransportWithEveryBlockEqualsTransportOnce)
+{
+    const StereoSignal signal = clapTestSignal(40000, 48000.0f);
+    const auto render = [&](bool everyBlock) {
+        ClapInstance instance(clapModule());
+        instance.activate(48000.0);
+        ClapEventList list;
+        for (auto [control, value] : {std::pair{Control::modRangeHz, 2000.0},
+                                      {Control::resolution, 1.0},
+                                      {Control::sync, 1.0},
+                                      {Control::smoothingMs, 20.0},
+                                      {Control::algorithm, 1.0}})
+            list.addParameter(0, idOf(control), value);
+        instance.flush(list);
+        ClapTransport transport;
+        return renderClap(instance, signal, 333, {}, [&](std::size_t frame) {
+            transport = {2.5 + static_cast<double>(frame) * 131.0 / 60.0 / 48000.0, 131.0, true};
+            return frame == 0 || everyBlock ? &transport : nullptr;
+        });
+    };
+    EXPECT_TRUE(sameBits(render(true), render(false)));
+}
+
 // With parameters set, the CLAP and LV2 editions give the same bits: both take their values
 // from the one description of the controls.
 TEST(ClapEdition, SoundsAsTheLv2EditionWithTheSameValues)
