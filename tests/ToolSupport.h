@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -85,9 +86,11 @@ inline ToolResult runCommand(const std::vector<std::string>& arguments)
 
 #ifdef SWEEPFILTER_TOOL_PATH
 // Starts the built command-line tool without waiting for it: no input, its output thrown
-// away, its messages into the file `errorsPath`. Answers the process id.
+// away, its messages into the file `errorsPath`, the `ignored` signals ignored as nohup does.
+// Answers the process id.
 inline pid_t startTool(const std::vector<std::string>& arguments,
-                       const std::string& errorsPath = "/dev/null")
+                       const std::string& errorsPath = "/dev/null",
+                       const std::vector<int>& ignored = {})
 {
     std::vector<std::string> argv = {SWEEPFILTER_TOOL_PATH};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -99,6 +102,8 @@ inline pid_t startTool(const std::vector<std::string>& arguments,
         dup2(nothing, 0);
         dup2(nothing, 1);
         dup2(errors, 2);
+        for (int number : ignored)
+            signal(number, SIG_IGN);
         std::vector<char*> pointers;
         for (auto& argument : argv)
             pointers.push_back(argument.data());

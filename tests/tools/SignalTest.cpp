@@ -1,5 +1,7 @@
-// SIGINT, SIGTERM and SIGHUP end every subcommand within a fraction of a second, with exit code
-// 128 + the signal's number and no temporary or partial file left behind.
+// Signals that end a process (SIGINT, SIGTERM, SIGHUP, SIGQUIT, ...) end every subcommand within
+// a fraction of a second, with exit code 128 + the signal's number and no temporary or partial
+// file left behind; one ignored when the tool starts stays ignored; a file-size limit fails the
+// write instead.
 
 #include <gtest/gtest.h>
 
@@ -26,8 +28,9 @@ using Clock = std::chrono::steady_clock;
 class RunningTool
 {
 public:
-    RunningTool(const std::vector<std::string>& arguments, const std::string& errorsPath)
-        : pid_(startTool(arguments, errorsPath))
+    RunningTool(const std::vector<std::string>& arguments, const std::string& errorsPath,
+                const std::vector<int>& ignored = {})
+        : pid_(startTool(arguments, errorsPath, ignored))
     {
     }
     ~RunningTool()
@@ -136,7 +139,7 @@ const Scene scenes[] = {
 
 TEST(Signals, EndEverySubcommandQuicklyWithTheirExitCodeAndNoLeftovers)
 {
-    for (const int number : {SIGINT, SIGTERM, SIGHUP})
+    for (const int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1})
         for (const auto& scene : scenes)
         {
             SCOPED_TRACE(std::string(scene.subcommand) + " " + sigabbrev_np(number));
@@ -190,6 +193,41 @@ TEST(Signals, ASecondSignalEndsAtOnceAndStillRemovesTheTemporary)
     tool.signal(SIGTERM);
     tool.signal(SIGTERM);
     EXPECT_EQ(tool.waitUpTo(std::chrono::seconds(5)), 128 + SIGTERM);
+    EXPECT_FALSE(holdsTemporary(folder));
+    EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
+}
+
+// Started with SIGINT and SIGHUP ignored (a script's background job, nohup), the tool goes on
+// through them; SIGTERM still ends it.
+TEST(Signals, ASignalIgnoredWhenTheToolStartsStaysIgnored)
+{
+    TestFolder folder;
+    writeAudio(folder / "in.wav", Audio{2, 44100, noise(2 * 44100, 3)});
+    RunningTool tool({"render", folder / "in.wav", folder / "out.wav", "--tail", "3600", "-q",
+                      "--plugin", SWEEPFILTER_PLUGIN_PATH},
+                     folder / "errors.txt", {SIGINT, SIGHUP});
+    ASSERT_TRUE(waitUntil([&] { return holdsTemporary(folder); }));
+    tool.signal(SIGINT);
+    tool.signal(SIGHUP);
+    EXPECT_EQ(tool.waitUpTo(std::chrono::milliseconds(400)), -1) << "still rendering";
+    tool.signal(SIGTERM);
+    EXPECT_EQ(tool.waitUpTo(std::chrono::seconds(5)), 128 + SIGTERM);
+    EXPECT_FALSE(holdsTemporary(folder));
+}
+
+// Under a file-size limit (ulimit -f) the write that crosses it fails: exit 3, a message, no
+// temporary and no output.
+TEST(Signals, AFileSizeLimitFailsTheWriteCleanly)
+{
+    TestFolder folder;
+    writeAudio(folder / "in.wav", Audio{2, 44100, noise(2 * 44100, 3)});
+    const ToolResult result =
+        runCommand({"sh", "-c",
+                    "ulimit -f 64 && exec " + quoted(SWEEPFILTER_TOOL_PATH) + " render " +
+                        quoted(folder / "in.wav") + " " + quoted(folder / "out.wav") +
+                        " -q --plugin " + quoted(SWEEPFILTER_PLUGIN_PATH)});
+    EXPECT_EQ(result.exitCode, 3) << result.errors;
+    EXPECT_NE(result.errors.find("File too large"), std::string::npos) << result.errors;
     EXPECT_FALSE(holdsTemporary(folder));
     EXPECT_FALSE(std::filesystem::exists(folder / "out.wav"));
 }

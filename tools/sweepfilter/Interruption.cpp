@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstring>
 #include <string>
 
 #include "OutputFile.h"
@@ -44,19 +45,10 @@ void onCrash(int number) noexcept
 
 } // namespace
 
-const char* signalName(int number) noexcept
+std::string signalName(int number)
 {
-    switch (number)
-    {
-    case SIGINT:
-        return "SIGINT";
-    case SIGTERM:
-        return "SIGTERM";
-    case SIGHUP:
-        return "SIGHUP";
-    default:
-        return "a signal";
-    }
+    const char* abbreviation = sigabbrev_np(number);
+    return abbreviation ? std::string("SIG") + abbreviation : "a signal";
 }
 
 void installSignalHandlers()
@@ -69,8 +61,21 @@ void installSignalHandlers()
     // No SA_RESTART: a read, write or open blocked on a pipe or terminal returns at once, so
     // the work notices the signal without waiting for a peer.
     action.sa_flags = 0;
-    for (int number : {SIGINT, SIGTERM, SIGHUP})
+    // Every signal that would end the process. One that is ignored when the tool starts
+    // (nohup, a script's background job) stays ignored.
+    for (int number : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGALRM, SIGPIPE,
+                       SIGXCPU, SIGVTALRM, SIGPROF})
+    {
+        struct sigaction current
+        {
+        };
+        if (sigaction(number, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+            continue;
         sigaction(number, &action, nullptr);
+    }
+    // Beyond a file-size limit a write fails (EFBIG) instead of ending the tool, so it is
+    // reported as a failed write and its temporary removed.
+    signal(SIGXFSZ, SIG_IGN);
 
     struct sigaction crash
     {

@@ -21,7 +21,7 @@ int report(const char* message, int code)
     // Whatever failed after a signal failed because of it: say so, with the signal's code.
     if (const int signal = receivedSignal())
     {
-        std::fprintf(stderr, "sweepfilter: interrupted by %s\n", signalName(signal));
+        std::fprintf(stderr, "sweepfilter: interrupted by %s\n", signalName(signal).c_str());
         return 128 + signal;
     }
     std::fprintf(stderr, "sweepfilter: %s\n", message);
