@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "TestSignals.h"
 #include "ToolSupport.h"
@@ -82,6 +84,31 @@ TEST(Containers, FollowTheExtensionAndHoldTheRender)
         for (std::size_t i = 0; i < written.samples.size(); ++i)
             ASSERT_NEAR(written.samples[i], reference.samples[i], tolerance) << i;
     }
+}
+
+// Two renders of the same input with the same options give the same bytes, also a second
+// apart (the clock must not leak into the file).
+TEST(Containers, IdenticalRendersGiveIdenticalBytes)
+{
+    TestFolder folder;
+    writeAudio(folder / "in.wav", Audio{2, 44100, noise(2 * 4410, 9)});
+    // Float samples, and FLAC's integers.
+    const char* const names[] = {"out.wav", "out.aiff", "out.caf", "out.w64", "out.flac"};
+    const auto renderAll = [&](const std::string& prefix) {
+        for (const std::string name : names)
+            ASSERT_EQ(runTool({"render", folder / "in.wav", folder / (prefix + name), "-q",
+                               "--format", name == "out.flac" ? "pcm24" : "float", "--plugin",
+                               SWEEPFILTER_PLUGIN_PATH})
+                          .exitCode,
+                      0);
+    };
+    renderAll("a-");
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    renderAll("b-");
+    for (const char* name : names)
+        EXPECT_EQ(readText(folder / (std::string("a-") + name)),
+                  readText(folder / (std::string("b-") + name)))
+            << name;
 }
 
 TEST(Containers, InputEncodingGoesIntoTheOutputsContainer)

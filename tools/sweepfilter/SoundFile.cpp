@@ -122,6 +122,9 @@ SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channe
         throw ToolError(output.seekable() ? ExitCode::audioFile : ExitCode::usage,
                         "cannot write audio to " + output.name() + ": " + sf_strerror(nullptr));
     }
+    // No PEAK chunk: it carries the time of writing, so two renders of the same input would
+    // differ in it.
+    sf_command(file, SFC_SET_ADD_PEAK_CHUNK, nullptr, SF_FALSE);
     // Integer encodings cannot hold the effect's peaks above full scale: clip them rather
     // than let them wrap around (some encoders reject such samples outright).
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
