@@ -44,6 +44,13 @@ std::shared_ptr<Verbosity> addVerbosityFlags(CLI::App& command)
     return verbosity;
 }
 
+// Numbers must be given: CLI11 alone would read an empty argument as 0.
+const CLI::Validator givenNumber(
+    [](std::string& value) {
+        return value.empty() ? std::string("an empty value is not a number") : std::string();
+    },
+    "NUMBER", "given");
+
 std::vector<ParameterSetting> parseSettings(const std::vector<std::string>& arguments)
 {
     std::vector<ParameterSetting> settings;
@@ -172,19 +179,21 @@ void CommandLine::setupRender()
         ->required();
     addPluginOption(*command, render.plugin);
     const auto verbosity = addVerbosityFlags(*command);
-    command->add_option("--program", render.program, "Program to select first");
+    command->add_option("--program", render.program, "Program to select first")->check(givenNumber);
     command->add_option("--set", options->settings,
                         "PARAM=VALUE: set a parameter (index or name) to VALUE in 0..1");
     command->add_option("--automate", options->changes,
                         "PARAM@TIME=VALUE: change a parameter at TIME (seconds like 1.5 or "
                         "1.5s, or samples like 66150smp)");
     command->add_option("--block", render.blockFrames, "Frames per process call (1 to 1048576)")
+        ->check(givenNumber)
         ->capture_default_str();
     command->add_flag("--accumulate", render.accumulate,
                       "Use the accumulating process entry on zeroed outputs");
-    command->add_option("--tail", render.tailSeconds,
-                        "Seconds (0 to 3600) of silence after the input, to let the effect ring "
-                        "out");
+    command
+        ->add_option("--tail", render.tailSeconds,
+                     "Seconds (0 to 3600) of silence after the input, to let the effect ring out")
+        ->check(givenNumber);
     command
         ->add_option("--format", render.format,
                      "Output samples: float, pcm16, pcm24, pcm32, or input (the input's "
@@ -221,7 +230,8 @@ void CommandLine::setupResponse()
         "response", "Plot the magnitude response of a plug-in's effect (sweep and send held off "
                     "unless set)");
     addPluginOption(*command, response.plugin);
-    command->add_option("--program", response.program, "Program to select first");
+    command->add_option("--program", response.program, "Program to select first")
+        ->check(givenNumber);
     command->add_option("--set", options->settings, "PARAM=VALUE: set a parameter, VALUE in 0..1");
     command->add_option("-o,--output", response.picture, "FILE.png or FILE.svg");
     command->add_option("--csv", response.csv, "Also (or only) write the numbers");

@@ -274,4 +274,13 @@ void OutputFile::removeAllPending() noexcept
             unlink(pendingPaths[slot]);
 }
 
+bool OutputFile::samePath(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    if (std::filesystem::equivalent(a, b, error))
+        return true;
+    return std::filesystem::weakly_canonical(a, error) ==
+           std::filesystem::weakly_canonical(b, error);
+}
+
 } // namespace sweepfilter::tool

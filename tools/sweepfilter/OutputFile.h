@@ -32,6 +32,9 @@ public:
     // before opening, which may wait for a FIFO's reader.)
     static bool isStream(const std::string& path);
 
+    // True when the two paths name the same file (existing or not).
+    static bool samePath(const std::string& a, const std::string& b);
+
     int descriptor() const { return descriptor_; }
     // A regular file or a device that seeks: a container may go back to finish its header.
     bool seekable() const { return seekable_; }

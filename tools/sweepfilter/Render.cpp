@@ -31,15 +31,6 @@ struct TimedChange
     float value;
 };
 
-bool samePath(const std::string& a, const std::string& b)
-{
-    std::error_code error;
-    if (std::filesystem::equivalent(a, b, error))
-        return true;
-    return std::filesystem::weakly_canonical(a, error) ==
-           std::filesystem::weakly_canonical(b, error);
-}
-
 // The plug-in's channel buffers for one block, and the file's interleaved frames.
 struct BlockBuffers
 {
@@ -137,7 +128,7 @@ void checkRenderOptions(const RenderOptions& options)
         throw ToolError(ExitCode::usage, "standard output is a terminal, not a place for audio: "
                                          "redirect it or name a file");
     containerFor(options.output, options.type, true);
-    if (samePath(options.input, options.output))
+    if (OutputFile::samePath(options.input, options.output))
         throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
 }
 
@@ -153,10 +144,6 @@ void render(const RenderOptions& options)
         throw ToolError(ExitCode::audioFile, "audio file " + options.input +
                                                  " holds no audio; --tail SECONDS renders the "
                                                  "effect's tail alone");
-    if (!options.zeroNonFinite && std::filesystem::is_regular_file(options.input))
-        if (const NonFiniteSamples found = findNonFinite(options.input); found.count > 0)
-            throw found.refusal(options.input);
-
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
     effect.open(); // as a host does, before asking anything
@@ -180,6 +167,10 @@ void render(const RenderOptions& options)
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
     const auto settings = resolveSettings(effect, options.settings);
+    // Only now, with every name known good, is a file input read through.
+    if (!options.zeroNonFinite && std::filesystem::is_regular_file(options.input))
+        if (const NonFiniteSamples found = findNonFinite(options.input); found.count > 0)
+            throw found.refusal(options.input);
 
     const Container& container =
         containerFor(options.output, options.type, !OutputFile::isStream(options.output));

@@ -257,6 +257,10 @@ void checkResponseOptions(const ResponseOptions& options)
         Picture::checkPath(options.picture);
     if (!options.csv.empty())
         OutputFile::checkPath(options.csv);
+    if (!options.picture.empty() && !options.csv.empty() &&
+        OutputFile::samePath(options.picture, options.csv))
+        throw ToolError(ExitCode::usage,
+                        "the picture and the numbers would go to the same file: " + options.csv);
 }
 
 void writeResponse(const ResponseOptions& options)
