@@ -59,6 +59,22 @@ TEST(WriteFailures, AFullDeviceFailsEveryContainerAndEveryPicture)
     expectOutcomes(folder, cases);
 }
 
+// Text for standard output that cannot be written (a full disk) fails with exit 3, as any
+// other failed write does.
+TEST(WriteFailures, StandardOutputThatCannotBeWrittenFails)
+{
+    for (const char* arguments : {"info", "info --json", "--version", "--help"})
+    {
+        const ToolResult result =
+            runCommand({"sh", "-c",
+                        "exec " + quoted(SWEEPFILTER_TOOL_PATH) + " " + arguments + " >/dev/full"});
+        EXPECT_EQ(result.exitCode, 3) << arguments;
+        EXPECT_NE(result.errors.find("cannot write standard output: No space left on device"),
+                  std::string::npos)
+            << arguments << ": " << result.errors;
+    }
+}
+
 // A small file system of its own, where the machine allows mounting one.
 class SmallFileSystem
 {

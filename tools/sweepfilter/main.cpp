@@ -1,6 +1,8 @@
 // sweepfilter: a command-line host for plug-ins of this interface, and the effect's demo.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 #include <vector>
@@ -28,6 +30,19 @@ int report(const char* message, int code)
     return code;
 }
 
+// What went to standard output (info, help, versions) counts only once it has arrived: a full
+// disk or a closed pipe turns success into a failed write.
+int finishStandardOutput(int code)
+{
+    errno = 0;
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+        return code;
+    const std::string reason = errno ? std::strerror(errno) : "write error";
+    return code != 0 ? code
+                     : report(("cannot write standard output: " + reason).c_str(),
+                              static_cast<int>(ExitCode::audioFile));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -39,11 +54,11 @@ int main(int argc, char** argv)
         const auto work = commandLine.parse(std::vector<std::string>(argv + 1, argv + argc));
         if (work)
             work();
-        return 0;
+        return finishStandardOutput(0);
     }
     catch (const CLI::Error& error)
     {
-        return commandLine.exit(error);
+        return finishStandardOutput(commandLine.exit(error));
     }
     catch (const ToolError& error)
     {
