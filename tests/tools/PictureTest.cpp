@@ -10,6 +10,8 @@
 #include <sstream>
 #include <vector>
 
+#include <cairo.h>
+
 #include "LowpassBiquad.h"
 #include "ParameterMapping.h"
 #include "FourierAnalysis.h"
@@ -225,6 +227,38 @@ TEST(Spectrogram, PeakFollowsASineSweep)
         EXPECT_GT(row[peak], -20.0);
         EXPECT_LT(row[peak], -5.0);
     }
+}
+
+// Every frame of the input counts: a 0.2 s tone in ten quiet minutes shows in its column
+// (which spans 0.86 s) however it falls against the column's middle.
+TEST(Spectrogram, AShortEventInALongFileShows)
+{
+    TestFolder folder;
+    const int rate = 8000;
+    std::vector<float> samples = noise(600 * rate, 6);
+    for (auto& sample : samples)
+        sample *= 0.001f;
+    const std::size_t start = 300 * rate; // the start of column 350's span
+    for (std::size_t i = start; i < start + rate / 5; ++i)
+        samples[i] = static_cast<float>(
+            0.9 * std::sin(2.0 * std::numbers::pi * 1300.0 * static_cast<double>(i) / rate));
+    writeAudio(folder / "event.wav", Audio{1, rate, samples}, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    ASSERT_EQ(runTool({"spectrogram", folder / "event.wav", "-o", folder / "s.png"}).exitCode, 0);
+
+    cairo_surface_t* image = cairo_image_surface_create_from_png((folder / "s.png").c_str());
+    ASSERT_EQ(cairo_surface_status(image), CAIRO_STATUS_SUCCESS);
+    const auto brightness = [&](int x, int y) {
+        const auto* row = cairo_image_surface_get_data(image) +
+                          static_cast<std::ptrdiff_t>(y) * cairo_image_surface_get_stride(image);
+        const std::uint32_t pixel = reinterpret_cast<const std::uint32_t*>(row)[x];
+        return ((pixel >> 16) & 255) + ((pixel >> 8) & 255) + (pixel & 255);
+    };
+    // The plot spans x 70..770 and y 30..410, 20 Hz to 4 kHz on a logarithmic axis (1.3 kHz
+    // lies off the grid's lines).
+    const int y = 30 + static_cast<int>(380.0 * (1.0 - std::log(1300.0 / 20.0) / std::log(200.0)));
+    const int event = 70 + 350, elsewhere = 70 + 100;
+    EXPECT_GT(brightness(event, y), brightness(elsewhere, y) + 200);
+    cairo_surface_destroy(image);
 }
 
 // The peak resident memory of one run of the tool, in bytes.

@@ -85,11 +85,22 @@ ShortTimeSpectrum::~ShortTimeSpectrum() = default;
 
 std::vector<double> ShortTimeSpectrum::frameDecibels(const std::vector<float>& samples)
 {
+    std::vector<double> row = framePowers(samples);
+    for (double& value : row)
+        value = decibels(std::sqrt(value));
+    return row;
+}
+
+std::vector<double> ShortTimeSpectrum::framePowers(const std::vector<float>& samples)
+{
     for (std::size_t i = 0; i < hann_.size(); ++i)
         transform_->input()[i] = i < samples.size() ? samples[i] * hann_[i] : 0.0;
     std::vector<double> row = transform_->magnitudes();
     for (double& value : row)
-        value = decibels(value / fullScale_);
+    {
+        const double relative = value / fullScale_;
+        value = relative * relative;
+    }
     return row;
 }
 

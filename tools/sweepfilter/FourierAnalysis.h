@@ -25,6 +25,8 @@ public:
     std::size_t window() const { return hann_.size(); }
     // `samples` holds the frame's first samples; the rest of the window counts as zero.
     std::vector<double> frameDecibels(const std::vector<float>& samples);
+    // The same as powers (a full-scale sine is 1), which add up over frames.
+    std::vector<double> framePowers(const std::vector<float>& samples);
 
 private:
     std::unique_ptr<class RealTransform> transform_;

@@ -117,20 +117,41 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
     FrequencyAxes axes(cr, 70, 30, 700, 380, 20.0, nyquist, 0.0, 1.0);
     const double seconds = static_cast<double>(sampleCount) / sampleRate;
 
-    // Each pixel column takes the nearest transform frame, each row the bin of its frequency.
+    // Every transform frame counts: each pixel column shows the mean power of the frames whose
+    // start falls in its span (the nearest frame when the file has fewer frames than columns),
+    // so a short loud event shows however long the file; each row shows the bin of its
+    // frequency.
     const int columns = static_cast<int>(axes.width), rows = static_cast<int>(axes.height);
     cairo_surface_t* image = cairo_image_surface_create(CAIRO_FORMAT_RGB24, columns, rows);
     unsigned char* pixels = cairo_image_surface_get_data(image);
     const int stride = cairo_image_surface_get_stride(image);
     const double binHz = sampleRate / static_cast<double>(window);
+    const auto spanStart = [&](int column) {
+        return static_cast<std::size_t>(static_cast<std::uint64_t>(column) * transformFrames /
+                                        static_cast<std::uint64_t>(columns));
+    };
+    std::vector<double> levels(window / 2 + 1);
     for (int column = 0; column < columns; ++column)
     {
-        // Each column shows the transform frame nearest its middle: only those are computed.
-        const std::size_t frame = std::min(
-            transformFrames - 1, static_cast<std::size_t>((column + 0.5) / columns *
-                                                          static_cast<double>(transformFrames)));
-        const std::vector<double> levels =
-            spectrum.frameDecibels(samples.at(static_cast<std::int64_t>(frame * hop)));
+        std::size_t first = spanStart(column), last = spanStart(column + 1);
+        if (last <= first)
+        {
+            first = std::min(transformFrames - 1,
+                             static_cast<std::size_t>((column + 0.5) / columns *
+                                                      static_cast<double>(transformFrames)));
+            last = first + 1;
+        }
+        std::fill(levels.begin(), levels.end(), 0.0);
+        for (std::size_t frame = first; frame < last; ++frame)
+        {
+            const std::vector<double> powers =
+                spectrum.framePowers(samples.at(static_cast<std::int64_t>(frame * hop)));
+            for (std::size_t bin = 0; bin < levels.size(); ++bin)
+                levels[bin] += powers[bin];
+        }
+        const double frames = static_cast<double>(last - first);
+        for (double& level : levels)
+            level = level > 0.0 ? 10.0 * std::log10(level / frames) : floorDb;
         for (int row = 0; row < rows; ++row)
         {
             const double hz = axes.hzAtFraction(1.0 - (row + 0.5) / rows);
