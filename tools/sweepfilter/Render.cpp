@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
 
 #include <unistd.h>
 
@@ -46,7 +45,8 @@ struct BlockBuffers
     }
 
     // Splits the file's frames into the two inputs; a mono file feeds both. Non-finite
-    // samples become zero (the input was checked for them before).
+    // samples become zero (they are counted as they are read, and refused at the end unless
+    // zero is asked for).
     void takeInput(std::size_t frames, std::size_t available, int channels)
     {
         const auto finite = [](float sample) { return std::isfinite(sample) ? sample : 0.0f; };
@@ -93,24 +93,6 @@ struct NonFiniteSamples
                              "; --zero-non-finite renders them as zero");
     }
 };
-
-// A file can be read twice: looked through before any output is made. (A pipe is looked
-// at while rendering, and refused at the end.)
-NonFiniteSamples findNonFinite(const std::string& path)
-{
-    SoundFile file = SoundFile::openForReading(path);
-    std::vector<float> frames(4096 * static_cast<std::size_t>(file.channels()));
-    NonFiniteSamples found;
-    for (std::int64_t position = 0;;)
-    {
-        throwIfInterrupted();
-        const std::int64_t count = file.read(frames.data(), 4096);
-        if (count == 0)
-            return found;
-        found.look(frames.data(), count, file.channels(), position);
-        position += count;
-    }
-}
 
 } // namespace
 
@@ -167,10 +149,6 @@ void render(const RenderOptions& options)
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
     const auto settings = resolveSettings(effect, options.settings);
-    // Only now, with every name known good, is a file input read through.
-    if (!options.zeroNonFinite && std::filesystem::is_regular_file(options.input))
-        if (const NonFiniteSamples found = findNonFinite(options.input); found.count > 0)
-            throw found.refusal(options.input);
 
     const Container& container =
         containerFor(options.output, options.type, !OutputFile::isStream(options.output));

@@ -36,8 +36,9 @@ struct RenderOptions
 
 // Runs the input file through a plug-in into the output file, as a host would: sample rate
 // and block size first, then program and settings, resume, the blocks (split where automation
-// falls), suspend and close. An output file appears only when complete. An input holding NaN
-// or infinite samples is refused unless they are to be rendered as zero. Throws ToolError.
+// falls), suspend and close. The input is read once. An output file appears only when
+// complete. An input holding NaN or infinite samples is refused at the end (nothing is left
+// behind) unless they are to be rendered as zero. Throws ToolError.
 void render(const RenderOptions& options);
 
 // The checks that need no file: the tail, the output path and its container.
