@@ -6,9 +6,11 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <thread>
+#include <tuple>
 
 #include "TestSignals.h"
 #include "ToolSupport.h"
@@ -76,6 +78,50 @@ TEST_F(OutputTarget, AnExistingRegularFileIsReplacedWholeAndKeepsItsMode)
     umask(mask);
     stat((folder / "reference.wav").c_str(), &status);
     EXPECT_EQ(status.st_mode & 07777, 0666u & ~mask);
+}
+
+// Its ACL and extended attributes stay too: replacing a file grants no more access than it
+// had (an ACL's mask does not become the group's permissions).
+TEST_F(OutputTarget, AReplacedFileKeepsItsAclAndExtendedAttributes)
+{
+    const std::string out = folder / "out.wav";
+    std::ofstream(out) << "old contents";
+    chmod(out.c_str(), 0640);
+    // user::rw-, user:65534:r--, group::rw-, mask::r--, other::---
+    std::string acl;
+    const auto add = [&acl](std::uint32_t value, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            acl.push_back(static_cast<char>(value >> (8 * k)));
+    };
+    add(2, 4);
+    for (auto [tag, permissions, id] : {std::tuple{0x01u, 6u, ~0u},
+                                        {0x02u, 4u, 65534u},
+                                        {0x04u, 6u, ~0u},
+                                        {0x10u, 4u, ~0u},
+                                        {0x20u, 0u, ~0u}})
+        add(tag, 2), add(permissions, 2), add(id, 4);
+    if (setxattr(out.c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
+        setxattr(out.c_str(), "user.note", "keep me", 7, 0) != 0)
+        GTEST_SKIP() << "no ACLs or user attributes on this file system";
+    struct stat before
+    {
+    };
+    stat(out.c_str(), &before);
+    ASSERT_EQ(render(out).exitCode, 0);
+    const auto attribute = [&](const char* name) {
+        std::string value(256, '\0');
+        const ssize_t length = getxattr(out.c_str(), name, value.data(), value.size());
+        value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+        return value;
+    };
+    EXPECT_EQ(attribute("system.posix_acl_access"), acl);
+    EXPECT_EQ(attribute("user.note"), "keep me");
+    struct stat after
+    {
+    };
+    stat(out.c_str(), &after);
+    EXPECT_EQ(after.st_mode & 07777, before.st_mode & 07777);
+    EXPECT_EQ(readAudio(out).samples, reference);
 }
 
 TEST_F(OutputTarget, ALinkStaysALinkAndItsFileIsReplaced)

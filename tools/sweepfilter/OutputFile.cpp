@@ -2,13 +2,16 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "Interruption.h"
 #include "ToolError.h"
@@ -96,6 +99,37 @@ bool OutputFile::isStream(const std::string& path)
                            (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)));
 }
 
+namespace
+{
+
+// Copies every extended attribute of the file `from` names (system.posix_acl_access, the ACL,
+// among them) to the open file `to`. Empty when all were copied (or the file system keeps
+// none); otherwise what could not be, for the message.
+std::string copyExtendedAttributes(const char* from, int to)
+{
+    const ssize_t size = listxattr(from, nullptr, 0);
+    if (size < 0)
+        return errno == ENOTSUP ? std::string() : std::string("extended attributes");
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t listed = listxattr(from, names.data(), names.size());
+    if (listed < 0)
+        return "extended attributes";
+    std::vector<char> value;
+    for (std::size_t at = 0; at < static_cast<std::size_t>(listed);)
+    {
+        const char* name = names.data() + at;
+        at += std::strlen(name) + 1;
+        const ssize_t length = getxattr(from, name, nullptr, 0);
+        value.resize(static_cast<std::size_t>(std::max<ssize_t>(length, 0)));
+        const ssize_t read = length < 0 ? -1 : getxattr(from, name, value.data(), value.size());
+        if (read < 0 || fsetxattr(to, name, value.data(), static_cast<std::size_t>(read), 0) != 0)
+            return std::string("extended attribute ") + name + " (" + std::strerror(errno) + ")";
+    }
+    return {};
+}
+
+} // namespace
+
 OutputFile::OutputFile(const std::string& path) : name_(path)
 {
     const TargetKind kind = checkedTarget(path);
@@ -135,18 +169,29 @@ OutputFile::OutputFile(const std::string& path) : name_(path)
     registerPending(pattern);
     seekable_ = true;
 
-    // mkstemp makes the file private: give it the existing file's mode (and owner, where
-    // allowed), or what a new file normally gets.
+    // mkstemp makes the file private: give it the existing file's owner, mode and extended
+    // attributes (its ACL among them), so that replacing it grants no more access than it
+    // had; what cannot be kept is refused now, before any work. A new file gets what a new
+    // file normally gets.
     struct stat existing
     {
     };
     if (kind == TargetKind::regularFile && stat(finalPath_.c_str(), &existing) == 0)
     {
-        if (fchown(descriptor_, existing.st_uid, existing.st_gid) != 0)
+        struct stat made
         {
-            // Not allowed for another user's file: the new file is ours, as with any write.
-        }
+        };
+        if ((fchown(descriptor_, existing.st_uid, existing.st_gid) != 0 &&
+             (fstat(descriptor_, &made) != 0 || made.st_uid != existing.st_uid ||
+              made.st_gid != existing.st_gid)))
+            throw ToolError(ExitCode::audioFile,
+                            "cannot replace " + path + " keeping its owner and group (" +
+                                std::strerror(errno) + "); write to another path");
         fchmod(descriptor_, existing.st_mode & 07777);
+        if (const std::string lost = copyExtendedAttributes(finalPath_.c_str(), descriptor_);
+            !lost.empty())
+            throw ToolError(ExitCode::audioFile, "cannot replace " + path + " keeping its " + lost +
+                                                     "; write to another path");
     }
     else
     {
