@@ -119,7 +119,7 @@ CommandLine::CommandLine()
            "plug-in offers, or hear the sweepfilter effect in a demo.")
 {
     app_.footer("Exit codes: 0 done, 2 bad command line, 3 audio file problem, 4 plug-in "
-                "problem, 129/130/143 ended by SIGHUP/SIGINT/SIGTERM.");
+                "problem, 128 + N ended by signal N (130 SIGINT, 143 SIGTERM).");
     app_.require_subcommand(1);
     app_.add_flag_callback(
         "--version",
