@@ -205,6 +205,47 @@ TEST(RenderCommand, NonFiniteInputIsRefusedOrRenderedAsZeroOnRequest)
     EXPECT_FALSE(std::filesystem::exists(folder / "piped.wav"));
 }
 
+// A stream with a placeholder length (the tool's own AU output, read back from a pipe) is
+// followed to its end: all of it rendered, the tail after it, and what depends on its length
+// checked there (nothing is left when a change falls beyond it).
+TEST(RenderCommand, AStreamIsFollowedToItsEnd)
+{
+    TestFolder folder;
+    writeAudio(folder / "in.wav", Audio{2, 44100, noise(2 * 30000, 8)});
+    const auto piped = [&](const std::string& out, const std::string& options) {
+        const std::string tool = quoted(SWEEPFILTER_TOOL_PATH),
+                          plugin = " --plugin " + quoted(SWEEPFILTER_PLUGIN_PATH);
+        return runCommand({"sh", "-c",
+                           tool + " render " + quoted(folder / "in.wav") + " - -q" + plugin +
+                               " | " + tool + " render /dev/stdin " + quoted(folder / out) + " -q" +
+                               plugin + " " + options});
+    };
+    struct Case
+    {
+        const char* out;
+        const char* options;
+        int exitCode;
+        std::size_t frames; // 0: no file
+        const char* message;
+    };
+    const Case cases[] = {
+        {"all.wav", "", 0, 30000, "it held 30000, all rendered"},
+        {"tail.wav", "--tail 0.1", 0, 34410, "it held 30000"},
+        {"late.wav", "--automate cutoff@40000smp=0.5", 2, 0, "beyond the end (30000 frames)"},
+    };
+    for (const Case& c : cases)
+    {
+        const ToolResult result = piped(c.out, c.options);
+        EXPECT_EQ(result.exitCode, c.exitCode) << c.out << ": " << result.errors;
+        EXPECT_NE(result.errors.find(c.message), std::string::npos)
+            << c.out << ": " << result.errors;
+        if (c.frames)
+            EXPECT_EQ(readAudio(folder / c.out).frames(), c.frames) << c.out;
+        else
+            EXPECT_FALSE(std::filesystem::exists(folder / c.out));
+    }
+}
+
 TEST(RenderCommand, AnEmptyInputWithATailRendersTheTail)
 {
     TestFolder folder;

@@ -28,6 +28,7 @@ struct TimedChange
     std::int64_t frame;
     std::int32_t parameter;
     float value;
+    std::string name; // as the command line gave it
 };
 
 // The plug-in's channel buffers for one block, and the file's interleaved frames.
@@ -122,29 +123,40 @@ void render(const RenderOptions& options)
         throw ToolError(ExitCode::audioFile, options.input + " has " +
                                                  std::to_string(input.channels()) +
                                                  " channels; the effect takes mono or stereo");
-    if (input.frames() == 0 && options.tailSeconds == 0.0)
-        throw ToolError(ExitCode::audioFile, "audio file " + options.input +
-                                                 " holds no audio; --tail SECONDS renders the "
-                                                 "effect's tail alone");
+    // A stream (a pipe) states a length it may not hold, or a placeholder: it is followed to
+    // its end, and what depends on the length is checked there.
+    const bool lengthKnown = input.lengthKnown();
+    const auto noAudio = [&] {
+        return ToolError(ExitCode::audioFile, "audio file " + options.input +
+                                                  " holds no audio; --tail SECONDS renders the "
+                                                  "effect's tail alone");
+    };
+    if (lengthKnown && input.frames() == 0 && options.tailSeconds == 0.0)
+        throw noAudio();
     PluginLibrary library(options.plugin);
     HostedEffect effect(library);
     effect.open(); // as a host does, before asking anything
     checkProgram(effect, options.program);
 
     const double sampleRate = input.sampleRate();
-    const std::int64_t inputFrames = input.frames();
-    const std::int64_t totalFrames =
-        inputFrames + static_cast<std::int64_t>(std::llround(options.tailSeconds * sampleRate));
+    const auto tailFrames =
+        static_cast<std::int64_t>(std::llround(options.tailSeconds * sampleRate));
+    constexpr std::int64_t untilTheEnd = INT64_MAX / 2;
+    std::int64_t inputFrames = lengthKnown ? input.frames() : untilTheEnd;
+    std::int64_t totalFrames = lengthKnown ? inputFrames + tailFrames : untilTheEnd;
+    const auto beyondTheEnd = [&](const TimedChange& change) {
+        return ToolError(ExitCode::usage, "--automate: the change of '" + change.name +
+                                              "' falls at frame " + std::to_string(change.frame) +
+                                              ", beyond the end (" + std::to_string(totalFrames) +
+                                              " frames)");
+    };
     std::vector<TimedChange> changes;
     for (const auto& change : options.changes)
     {
-        const std::int64_t frame = change.frame(sampleRate);
-        if (frame >= totalFrames)
-            throw ToolError(ExitCode::usage, "--automate: the change of '" + change.parameter +
-                                                 "' falls at frame " + std::to_string(frame) +
-                                                 ", beyond the end (" +
-                                                 std::to_string(totalFrames) + " frames)");
-        changes.push_back({frame, parameterIndex(effect, change.parameter), change.value});
+        changes.push_back({change.frame(sampleRate), parameterIndex(effect, change.parameter),
+                           change.value, change.parameter});
+        if (changes.back().frame >= totalFrames)
+            throw beyondTheEnd(changes.back());
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
@@ -154,13 +166,15 @@ void render(const RenderOptions& options)
         containerFor(options.output, options.type, !OutputFile::isStream(options.output));
     const int format =
         outputFormat(container, options.format, input.format(), 2, input.sampleRate());
-    checkOutputSize(container, format, 2, totalFrames);
+    if (lengthKnown)
+        checkOutputSize(container, format, 2, totalFrames);
     OutputFile outputFile(options.output);
     SoundFile output = SoundFile::createForWriting(outputFile, format, 2, input.sampleRate());
 
     startSession(effect, {sampleRate, options.blockFrames, options.program, settings});
 
-    Progress progress(totalFrames, sampleRate, options.verbosity != Verbosity::quiet);
+    Progress progress(lengthKnown ? totalFrames : 0, sampleRate,
+                      options.verbosity != Verbosity::quiet);
     BlockBuffers buffers(static_cast<std::size_t>(options.blockFrames), input.channels());
     NonFiniteSamples nonFinite;
     std::size_t nextChange = 0;
@@ -172,11 +186,22 @@ void render(const RenderOptions& options)
         std::int64_t end = std::min(position + options.blockFrames, totalFrames);
         if (nextChange < changes.size())
             end = std::min(end, changes[nextChange].frame);
-        const std::int64_t frames = end - position;
+        std::int64_t frames = end - position;
 
-        const std::int64_t wanted = std::clamp<std::int64_t>(inputFrames - position, 0, frames);
-        if (wanted > 0 && input.read(buffers.fileFrames.data(), wanted) != wanted)
-            throw ToolError(ExitCode::audioFile, options.input + " ends before its stated length");
+        std::int64_t wanted = std::clamp<std::int64_t>(inputFrames - position, 0, frames);
+        if (const std::int64_t got = wanted > 0 ? input.read(buffers.fileFrames.data(), wanted) : 0;
+            got != wanted)
+        {
+            if (lengthKnown)
+                throw ToolError(ExitCode::audioFile,
+                                options.input + " ends before its stated length");
+            // The stream has ended: the tail follows.
+            inputFrames = position + got;
+            totalFrames = inputFrames + tailFrames;
+            wanted = got;
+            end = std::min(end, totalFrames);
+            frames = end - position;
+        }
         nonFinite.look(buffers.fileFrames.data(), wanted, input.channels(), position);
         buffers.takeInput(static_cast<std::size_t>(frames), static_cast<std::size_t>(wanted),
                           input.channels());
@@ -199,6 +224,19 @@ void render(const RenderOptions& options)
     }
     effect.suspend();
     effect.close();
+    if (!lengthKnown)
+    {
+        if (totalFrames == 0)
+            throw noAudio();
+        if (nextChange < changes.size())
+            throw beyondTheEnd(changes[nextChange]);
+        if (input.frames() != inputFrames)
+            std::fprintf(stderr,
+                         "sweepfilter: %s is a stream whose header states %lld frames; it held "
+                         "%lld, all rendered\n",
+                         options.input.c_str(), static_cast<long long>(input.frames()),
+                         static_cast<long long>(inputFrames));
+    }
     if (nonFinite.count > 0 && !options.zeroNonFinite)
         throw nonFinite.refusal(options.input);
     output.close();

@@ -64,13 +64,13 @@ SoundFile SoundFile::openForReading(const std::string& path)
         sf_close(file);
         throw ToolError(ExitCode::audioFile, "audio file " + path + " holds no audio");
     }
-    if (info.frames == SF_COUNT_MAX && !countFrames(file, info))
+    // A file that does not state its length is counted; a stream is followed to its end.
+    if (info.frames == SF_COUNT_MAX && info.seekable && !countFrames(file, info))
     {
-        // A stream (a FLAC file written to a pipe, say) that is itself read from a pipe.
         sf_close(file);
-        throw ToolError(ExitCode::audioFile, "audio file " + path +
-                                                 " does not state its length and cannot be "
-                                                 "read twice: save it to a file first");
+        throw ToolError(ExitCode::audioFile, "cannot read audio file " + path +
+                                                 " to count its "
+                                                 "frames");
     }
     return SoundFile(file, info, path);
 }

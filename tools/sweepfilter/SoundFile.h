@@ -17,9 +17,9 @@ namespace sweepfilter::tool
 class SoundFile
 {
 public:
-    // Opens an existing file for reading. Throws ToolError(ExitCode::audioFile) when it is
-    // missing, unreadable, corrupt or in a format libsndfile does not read. A file may hold
-    // no frames.
+    // Opens an existing file (or a stream, such as a pipe) for reading. Throws
+    // ToolError(ExitCode::audioFile) when it is missing, unreadable, corrupt or in a format
+    // libsndfile does not read. A file may hold no frames.
     static SoundFile openForReading(const std::string& path);
     // Starts writing into the output (which must outlive this file). On a seekable output every
     // byte goes through OutputFile::writeAll, so that a failure at any point, the codec's last
@@ -35,7 +35,10 @@ public:
     int channels() const { return info_.channels; }
     int sampleRate() const { return info_.samplerate; }
     int format() const { return info_.format; }
+    // The length the file states; a stream's (a pipe's) may be a placeholder or wrong.
     std::int64_t frames() const { return info_.frames; }
+    // False for a stream: only reading it to its end tells its length.
+    bool lengthKnown() const { return info_.seekable != 0; }
 
     // Reads up to `frames` frames; returns how many were read.
     std::int64_t read(float* interleaved, std::int64_t frames);
