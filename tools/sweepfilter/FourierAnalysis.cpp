@@ -40,10 +40,16 @@ public:
     RealTransform& operator=(const RealTransform&) = delete;
 
     double* input() { return input_; }
+    // Transforms the input into X[k], k = 0 .. size/2.
+    const fftw_complex* transform()
+    {
+        fftw_execute(plan_);
+        return output_;
+    }
     // |X[k]| for k = 0 .. size/2 after transforming the input.
     std::vector<double> magnitudes()
     {
-        fftw_execute(plan_);
+        transform();
         std::vector<double> result(size_ / 2 + 1);
         for (std::size_t k = 0; k < result.size(); ++k)
             result[k] = std::hypot(output_[k][0], output_[k][1]);
@@ -83,25 +89,28 @@ ShortTimeSpectrum::ShortTimeSpectrum(std::size_t window)
 
 ShortTimeSpectrum::~ShortTimeSpectrum() = default;
 
-std::vector<double> ShortTimeSpectrum::frameDecibels(const std::vector<float>& samples)
-{
-    std::vector<double> row = framePowers(samples);
-    for (double& value : row)
-        value = decibels(std::sqrt(value));
-    return row;
-}
-
-std::vector<double> ShortTimeSpectrum::framePowers(const std::vector<float>& samples)
+void ShortTimeSpectrum::windowed(const std::vector<float>& samples)
 {
     for (std::size_t i = 0; i < hann_.size(); ++i)
         transform_->input()[i] = i < samples.size() ? samples[i] * hann_[i] : 0.0;
+}
+
+std::vector<double> ShortTimeSpectrum::frameDecibels(const std::vector<float>& samples)
+{
+    windowed(samples);
     std::vector<double> row = transform_->magnitudes();
     for (double& value : row)
-    {
-        const double relative = value / fullScale_;
-        value = relative * relative;
-    }
+        value = decibels(value / fullScale_);
     return row;
+}
+
+void ShortTimeSpectrum::addFramePowers(const std::vector<float>& samples, std::vector<double>& sums)
+{
+    windowed(samples);
+    const fftw_complex* bins = transform_->transform();
+    const double scale = 1.0 / (fullScale_ * fullScale_);
+    for (std::size_t k = 0; k < sums.size(); ++k)
+        sums[k] += (bins[k][0] * bins[k][0] + bins[k][1] * bins[k][1]) * scale;
 }
 
 } // namespace sweepfilter::tool

@@ -25,10 +25,13 @@ public:
     std::size_t window() const { return hann_.size(); }
     // `samples` holds the frame's first samples; the rest of the window counts as zero.
     std::vector<double> frameDecibels(const std::vector<float>& samples);
-    // The same as powers (a full-scale sine is 1), which add up over frames.
-    std::vector<double> framePowers(const std::vector<float>& samples);
+    // Adds the frame's powers (a full-scale sine is 1) to `sums` (window/2 + 1 of them),
+    // allocating nothing, so that any number of frames can be summed.
+    void addFramePowers(const std::vector<float>& samples, std::vector<double>& sums);
 
 private:
+    void windowed(const std::vector<float>& samples);
+
     std::unique_ptr<class RealTransform> transform_;
     std::vector<double> hann_;
     double fullScale_ = 0.0;

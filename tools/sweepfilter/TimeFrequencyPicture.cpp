@@ -143,12 +143,7 @@ void writeSpectrogram(const std::string& input, const std::string& path, Channel
         }
         std::fill(levels.begin(), levels.end(), 0.0);
         for (std::size_t frame = first; frame < last; ++frame)
-        {
-            const std::vector<double> powers =
-                spectrum.framePowers(samples.at(static_cast<std::int64_t>(frame * hop)));
-            for (std::size_t bin = 0; bin < levels.size(); ++bin)
-                levels[bin] += powers[bin];
-        }
+            spectrum.addFramePowers(samples.at(static_cast<std::int64_t>(frame * hop)), levels);
         const double frames = static_cast<double>(last - first);
         for (double& level : levels)
             level = level > 0.0 ? 10.0 * std::log10(level / frames) : floorDb;
