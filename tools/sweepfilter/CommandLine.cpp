@@ -23,7 +23,7 @@ namespace
 
 void addPluginOption(CLI::App& command, std::string& plugin)
 {
-    plugin = host::PluginLibrary::besideExecutable();
+    plugin = host::PluginLibrary::defaultPath();
     command
         .add_option("--plugin", plugin,
                     "Plug-in library file (a bare name is in the current folder)")
@@ -63,7 +63,7 @@ std::vector<ParameterSetting> parseSettings(const std::vector<std::string>& argu
 void printVersions()
 {
     std::printf("sweepfilter %s\n", SWEEPFILTER_TOOL_VERSION);
-    const std::string path = host::PluginLibrary::besideExecutable();
+    const std::string path = host::PluginLibrary::defaultPath();
     try
     {
         host::PluginLibrary library(path);

@@ -1,5 +1,8 @@
 #include "PluginLibrary.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "PluginError.h"
 
 namespace sweepfilter::host
@@ -28,12 +31,18 @@ EffectRecord* PluginLibrary::createEffect(HostCallback callback) const
     return main_(callback);
 }
 
-std::string PluginLibrary::besideExecutable()
+std::string PluginLibrary::defaultPath()
 {
     const auto executable = executablePath();
     const auto folder =
         executable.empty() ? std::filesystem::current_path() : executable.parent_path();
-    return (folder / libraryFileName).string();
+    const auto beside = folder / libraryFileName;
+    // Installed, the tool is in <prefix>/bin and the module in <prefix>/lib/sweepfilter.
+    const auto installed = folder.parent_path() / "lib" / "sweepfilter" / libraryFileName;
+    std::error_code unknown;
+    if (!std::filesystem::exists(beside, unknown) && std::filesystem::exists(installed, unknown))
+        return installed.lexically_normal().string();
+    return beside.string();
 }
 
 } // namespace sweepfilter::host

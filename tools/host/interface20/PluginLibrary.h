@@ -23,8 +23,9 @@ public:
     EffectRecord* createEffect(HostCallback callback) const;
     const std::string& path() const { return library_.path(); }
 
-    // The plug-in next to the running executable, where the build puts it.
-    static std::string besideExecutable();
+    // The plug-in next to the running executable, where the build puts it, or else where
+    // an install puts it relative to the executable (<prefix>/lib/sweepfilter).
+    static std::string defaultPath();
 
 private:
     SharedLibrary library_;
