@@ -26,7 +26,8 @@ void addPluginOption(CLI::App& command, std::string& plugin)
     plugin = host::PluginLibrary::defaultPath();
     command
         .add_option("--plugin", plugin,
-                    "Plug-in library file (a bare name is in the current folder)")
+                    "The plug-in: a 2.0 library file (a bare name is in the current folder), an "
+                    "LV2 bundle folder or an installed LV2 plug-in's URI, or a .clap file")
         ->capture_default_str();
 }
 
@@ -43,6 +44,11 @@ std::shared_ptr<Verbosity> addVerbosityFlags(CLI::App& command)
         ->excludes(quiet);
     return verbosity;
 }
+
+constexpr const char* setHelp =
+    "PARAM=VALUE: set a parameter (index, symbol or name) to VALUE, a number in the plug-in's "
+    "own values (0..1 for a 2.0 plug-in; the units and range info shows for LV2 and CLAP) or a "
+    "value's name (hard, Host)";
 
 // Numbers must be given: CLI11 alone would read an empty argument as 0.
 const CLI::Validator givenNumber(
@@ -180,8 +186,7 @@ void CommandLine::setupRender()
     addPluginOption(*command, render.plugin);
     const auto verbosity = addVerbosityFlags(*command);
     command->add_option("--program", render.program, "Program to select first")->check(givenNumber);
-    command->add_option("--set", options->settings,
-                        "PARAM=VALUE: set a parameter (index or name) to VALUE in 0..1");
+    command->add_option("--set", options->settings, setHelp);
     command->add_option("--automate", options->changes,
                         "PARAM@TIME=VALUE: change a parameter at TIME (seconds like 1.5 or "
                         "1.5s, or samples like 66150smp)");
@@ -206,6 +211,16 @@ void CommandLine::setupRender()
     command->add_flag("--zero-non-finite", render.zeroNonFinite,
                       "Render NaN and infinite input samples as zero (without it, such an "
                       "input is refused)");
+    auto* tempo = command
+                      ->add_option("--tempo", render.tempo,
+                                   "BPM: give an LV2 or CLAP plug-in the host's time, a transport "
+                                   "rolling at this tempo (its Sync set to Host follows it)")
+                      ->check(givenNumber);
+    command
+        ->add_option("--beat", render.startBeat,
+                     "The transport's position at the input's first frame, in beats (default 0)")
+        ->check(givenNumber)
+        ->needs(tempo);
     command->callback([this, options, verbosity] {
         RenderOptions& parsed = options->render;
         parsed.settings = parseSettings(options->settings);
@@ -232,7 +247,7 @@ void CommandLine::setupResponse()
     addPluginOption(*command, response.plugin);
     command->add_option("--program", response.program, "Program to select first")
         ->check(givenNumber);
-    command->add_option("--set", options->settings, "PARAM=VALUE: set a parameter, VALUE in 0..1");
+    command->add_option("--set", options->settings, setHelp);
     command->add_option("-o,--output", response.picture, "FILE.png or FILE.svg");
     command->add_option("--csv", response.csv, "Also (or only) write the numbers");
     command->callback([this, options] {

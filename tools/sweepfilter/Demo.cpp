@@ -21,11 +21,17 @@ namespace
 
 constexpr int sampleRate = 44100;
 
+struct DemoSetting
+{
+    const char* parameter;
+    const char* value;
+};
+
 struct DemoRender
 {
     const char* file;
     const char* description;
-    std::vector<ParameterSetting> settings;
+    std::vector<DemoSetting> settings;
 };
 
 // Parameter values: Tempo 0.4286 is 120 BPM; Resolution 0.25 is 4 notes, 0.1 is 2 notes.
@@ -35,26 +41,26 @@ const DemoRender demoRenders[] = {
      {}},
     {"02-soft-sweep.wav",
      "soft filter around 2 kHz, resonant, swept +-1.1 kHz in a 2-second cycle (120 BPM, 4 notes)",
-     {{"cutoff", 0.45f},
-      {"q factor", 0.85f},
-      {"mod range", 0.2f},
-      {"tempo", 0.4286f},
-      {"resolution", 0.25f}}},
+     {{"cutoff", "0.45"},
+      {"q factor", "0.85"},
+      {"mod range", "0.2"},
+      {"tempo", "0.4286"},
+      {"resolution", "0.25"}}},
     {"03-hard-sweep.wav",
      "hard resonant filter around 2.5 kHz, swept +-2.1 kHz once a second (120 BPM, 2 notes)",
-     {{"cutoff", 0.5f},
-      {"q factor", 0.95f},
-      {"algorithm", 1.0f},
-      {"mod range", 0.4f},
-      {"tempo", 0.4286f},
-      {"resolution", 0.1f}}},
+     {{"cutoff", "0.5"},
+      {"q factor", "0.95"},
+      {"algorithm", "1.0"},
+      {"mod range", "0.4"},
+      {"tempo", "0.4286"},
+      {"resolution", "0.1"}}},
     {"04-hard-static.wav",
      "hard filter fixed at 1 kHz with strong resonance, no sweep",
-     {{"cutoff", 0.3f}, {"q factor", 0.9f}, {"algorithm", 1.0f}}},
+     {{"cutoff", "0.3"}, {"q factor", "0.9"}, {"algorithm", "1.0"}}},
     {"05-flanger-send.wav",
      "soft filter at 4 kHz plus the dry signal delayed by 10 samples at 70 %: a comb-filtered "
      "colour",
-     {{"cutoff", 0.6f}, {"q factor", 0.6f}, {"send flanger", 0.7f}, {"flanger delay", 0.05f}}},
+     {{"cutoff", "0.6"}, {"q factor", "0.6"}, {"send flanger", "0.7"}, {"flanger delay", "0.05"}}},
 };
 
 // Three seconds of an A minor chord of band-limited sawtooths (every harmonic below Nyquist),
@@ -120,7 +126,8 @@ void runSteps(const std::filesystem::path& base, const std::string& pluginPath, 
         options.output = (base / demo.file).string();
         options.plugin = pluginPath;
         options.program = 0;
-        options.settings = demo.settings;
+        for (const auto& [parameter, value] : demo.settings)
+            options.settings.push_back({parameter, value, std::string(parameter) + "=" + value});
         options.tailSeconds = 0.5;
         options.verbosity = verbosity;
         render(options);
@@ -131,7 +138,7 @@ void runSteps(const std::filesystem::path& base, const std::string& pluginPath, 
         ResponseOptions response;
         response.plugin = pluginPath;
         response.program = 0;
-        for (const auto& setting : demo.settings)
+        for (const auto& setting : options.settings)
             if (setting.parameter != "mod range")
                 response.settings.push_back(setting);
         response.picture = (base / (stem + "-response.png")).string();

@@ -5,47 +5,75 @@
 namespace sweepfilter::tool
 {
 
-std::int32_t parameterIndex(host::HostedEffect& effect, const std::string& parameter)
+std::size_t parameterIndex(const host::HostedPlugin& plugin, const std::string& parameter)
 {
-    const std::int32_t index = effect.findParameter(parameter);
-    if (index >= 0)
-        return index;
+    if (const auto index = plugin.findParameter(parameter))
+        return *index;
     std::string known;
-    for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
-        known += (i ? ", " : "") + std::to_string(i) + " '" + effect.parameterName(i) + "'";
+    for (std::size_t i = 0; i < plugin.parameters().size(); ++i)
+        known += (i ? ", " : "") + std::to_string(i) + " '" + plugin.parameters()[i].name + "'";
     throw ToolError(ExitCode::usage,
                     "unknown parameter '" + parameter + "' (the plug-in has " + known + ")");
 }
 
-void checkProgram(host::HostedEffect& effect, const std::optional<std::int32_t>& program)
+ResolvedValue resolveValue(host::HostedPlugin& plugin, const std::string& parameter,
+                           const std::string& value, const char* option,
+                           const std::string& argument)
 {
-    if (program && (*program < 0 || *program >= effect.programCount()))
-        throw ToolError(ExitCode::usage, "--program " + std::to_string(*program) + ": program " +
-                                             std::to_string(*program) + " does not exist; " +
-                                             (effect.programCount() > 0
-                                                  ? "the plug-in's are 0 to " +
-                                                        std::to_string(effect.programCount() - 1)
-                                                  : std::string("the plug-in has none")));
+    const std::size_t index = parameterIndex(plugin, parameter);
+    const host::PluginParameter& described = plugin.parameters()[index];
+    if (const auto number = numberInRange(value, described.minimum, described.maximum,
+                                          described.unit, option, argument))
+        return {index, *number};
+    if (const auto named = plugin.valueOf(index, value);
+        named && *named >= described.minimum && *named <= described.maximum)
+        return {index, *named};
+    throw notAValue(value, described.minimum, described.maximum, described.unit, option, argument);
 }
 
-std::vector<std::pair<std::int32_t, float>>
-resolveSettings(host::HostedEffect& effect, const std::vector<ParameterSetting>& settings)
+std::vector<ResolvedValue> resolveSettings(host::HostedPlugin& plugin,
+                                           const std::vector<ParameterSetting>& settings)
 {
-    std::vector<std::pair<std::int32_t, float>> resolved;
+    std::vector<ResolvedValue> resolved;
     for (const auto& setting : settings)
-        resolved.emplace_back(parameterIndex(effect, setting.parameter), setting.value);
+        resolved.push_back(
+            resolveValue(plugin, setting.parameter, setting.value, "--set", setting.argument));
     return resolved;
 }
 
-void startSession(host::HostedEffect& effect, const SessionStart& start)
+void checkProgram(host::HostedPlugin& plugin, const std::optional<std::int32_t>& program)
 {
-    effect.setSampleRate(static_cast<float>(start.sampleRate));
-    effect.setBlockSize(start.blockFrames);
+    if (!program)
+        return;
+    const auto count = static_cast<std::int32_t>(plugin.programs().size());
+    if (*program < 0 || *program >= count)
+        throw ToolError(ExitCode::usage,
+                        "--program " + std::to_string(*program) + ": program " +
+                            std::to_string(*program) + " does not exist; " +
+                            (count > 0 ? "the plug-in's are 0 to " + std::to_string(count - 1)
+                                       : std::string("the plug-in has none")));
+}
+
+void checkSessionFormat(const host::HostedPlugin& plugin, const host::SessionFormat& format)
+{
+    const std::string standard = plugin.standard();
+    if (format.accumulate && !plugin.accumulates())
+        throw ToolError(ExitCode::usage, "--accumulate: a " + standard +
+                                             " plug-in has no accumulating process call");
+    if (format.time && !plugin.followsHostTime())
+        throw ToolError(ExitCode::usage,
+                        "--tempo: this " + standard +
+                            " plug-in takes no host time (a 2.0 plug-in's sweep follows its own "
+                            "Tempo parameter; an LV2 plug-in needs an atom input)");
+}
+
+void startSession(host::HostedPlugin& plugin, const SessionStart& start)
+{
     if (start.program)
-        effect.setProgram(*start.program);
+        plugin.selectProgram(*start.program);
     for (auto [index, value] : start.settings)
-        effect.setParameter(index, value);
-    effect.resume();
+        plugin.set(index, value);
+    plugin.start(start.format);
 }
 
 } // namespace sweepfilter::tool

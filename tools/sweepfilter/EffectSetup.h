@@ -1,39 +1,53 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
-#include "HostedEffect.h"
+#include "HostedPlugin.h"
 #include "ParameterArguments.h"
 
 namespace sweepfilter::tool
 {
 
-// The index of a parameter named on the command line (an index or a name); throws
+// The parameter named on the command line (an index, a symbol or a name); throws
 // ToolError(usage) listing the plug-in's parameters when there is none.
-std::int32_t parameterIndex(host::HostedEffect& effect, const std::string& parameter);
+std::size_t parameterIndex(const host::HostedPlugin& plugin, const std::string& parameter);
 
-// The settings with their parameters looked up; throws as parameterIndex does.
-std::vector<std::pair<std::int32_t, float>>
-resolveSettings(host::HostedEffect& effect, const std::vector<ParameterSetting>& settings);
-
-// Throws ToolError(usage) when the program does not exist in the plug-in.
-void checkProgram(host::HostedEffect& effect, const std::optional<std::int32_t>& program);
-
-// How a session starts: what the host tells the effect before the first block.
-struct SessionStart
+// A value for a parameter, in the plug-in's own values.
+struct ResolvedValue
 {
-    double sampleRate;
-    std::int32_t blockFrames;
-    std::optional<std::int32_t> program;                  // checked with checkProgram
-    std::vector<std::pair<std::int32_t, float>> settings; // resolved, applied in order
+    std::size_t parameter;
+    double value;
 };
 
-// Prepares the opened effect as a host does: sample rate, block size, program, settings, then
-// resume.
-void startSession(host::HostedEffect& effect, const SessionStart& start);
+// VALUE for its parameter: a number within the parameter's range, or a text the plug-in reads
+// ("hard", "Host", "1000 Hz"). Throws ToolError(usage) naming the argument.
+ResolvedValue resolveValue(host::HostedPlugin& plugin, const std::string& parameter,
+                           const std::string& value, const char* option,
+                           const std::string& argument);
+
+// The settings with their parameters and values looked up; throws as resolveValue does.
+std::vector<ResolvedValue> resolveSettings(host::HostedPlugin& plugin,
+                                           const std::vector<ParameterSetting>& settings);
+
+// Throws ToolError(usage) when the program does not exist in the plug-in.
+void checkProgram(host::HostedPlugin& plugin, const std::optional<std::int32_t>& program);
+
+// Throws ToolError(usage) when the plug-in's standard does not offer what is asked.
+void checkSessionFormat(const host::HostedPlugin& plugin, const host::SessionFormat& format);
+
+// How a session starts: what the host tells the plug-in before the first block.
+struct SessionStart
+{
+    host::SessionFormat format;
+    std::optional<std::int32_t> program; // checked with checkProgram
+    std::vector<ResolvedValue> settings; // applied in order, over the program
+};
+
+// Prepares the opened plug-in as a host does: program, values, then the session's start.
+void startSession(host::HostedPlugin& plugin, const SessionStart& start);
 
 } // namespace sweepfilter::tool

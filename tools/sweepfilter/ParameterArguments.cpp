@@ -2,9 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
-
-#include "ToolError.h"
 
 namespace sweepfilter::tool
 {
@@ -25,16 +24,23 @@ ToolError badArgument(const char* option, const std::string& argument, const std
     return ToolError(ExitCode::usage, std::string(option) + " " + argument + ": " + problem);
 }
 
-float parseValue(const std::string& text, const char* option, const std::string& argument)
+std::string number(double value)
 {
-    double value = 0.0;
-    if (!parseNumber(text, value))
-        throw badArgument(option, argument,
-                          "not a number: '" + text + "'; VALUE is a number from 0 to 1");
-    if (value < 0.0 || value > 1.0)
-        throw badArgument(option, argument,
-                          "value " + text + " is outside 0..1; VALUE is a number from 0 to 1");
-    return static_cast<float>(value);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+std::string allowed(double minimum, double maximum, const std::string& unit)
+{
+    return "VALUE is a number from " + number(minimum) + " to " + number(maximum) +
+           (unit.empty() ? "" : " (" + unit + ")");
+}
+
+void requireValue(const std::string& value, const char* option, const std::string& argument)
+{
+    if (value.empty())
+        throw badArgument(option, argument, "no value given after '='");
 }
 
 void requireParameter(const std::string& parameter, const char* option, const std::string& argument)
@@ -45,6 +51,28 @@ void requireParameter(const std::string& parameter, const char* option, const st
 }
 
 } // namespace
+
+std::optional<double> numberInRange(const std::string& value, double minimum, double maximum,
+                                    const std::string& unit, const char* option,
+                                    const std::string& argument)
+{
+    double parsed = 0.0;
+    if (!parseNumber(value, parsed))
+        return std::nullopt;
+    if (parsed < minimum || parsed > maximum)
+        throw badArgument(option, argument,
+                          "value " + value + " is outside " + number(minimum) + ".." +
+                              number(maximum) + "; " + allowed(minimum, maximum, unit));
+    return parsed;
+}
+
+ToolError notAValue(const std::string& value, double minimum, double maximum,
+                    const std::string& unit, const char* option, const std::string& argument)
+{
+    return badArgument(option, argument,
+                       "not a number: '" + value + "'; " + allowed(minimum, maximum, unit) +
+                           ", or a value's name as the plug-in shows it");
+}
 
 std::int64_t ParameterChange::frame(double sampleRate) const
 {
@@ -61,9 +89,9 @@ ParameterSetting parseSetting(const std::string& argument)
     const auto equals = argument.rfind('=');
     if (equals == std::string::npos)
         throw badArgument("--set", argument, "expected PARAM=VALUE");
-    ParameterSetting setting{argument.substr(0, equals), 0.0f};
+    ParameterSetting setting{argument.substr(0, equals), argument.substr(equals + 1), argument};
     requireParameter(setting.parameter, "--set", argument);
-    setting.value = parseValue(argument.substr(equals + 1), "--set", argument);
+    requireValue(setting.value, "--set", argument);
     return setting;
 }
 
@@ -73,7 +101,8 @@ ParameterChange parseChange(const std::string& argument)
     const auto equals = argument.rfind('=');
     if (at == std::string::npos || equals == std::string::npos || equals < at)
         throw badArgument("--automate", argument, "expected PARAM@TIME=VALUE");
-    ParameterChange change{argument.substr(0, at), 0.0, false, 0.0f};
+    ParameterChange change{argument.substr(0, at), 0.0, false, argument.substr(equals + 1),
+                           argument};
     requireParameter(change.parameter, "--automate", argument);
     std::string time = argument.substr(at + 1, equals - at - 1);
     if (time.size() > 3 && time.ends_with("smp"))
@@ -89,7 +118,7 @@ ParameterChange parseChange(const std::string& argument)
         throw badArgument("--automate", argument,
                           "not a time: '" + argument.substr(at + 1, equals - at - 1) +
                               "'; TIME is seconds (1.5 or 1.5s) or samples (66150smp) from 0 on");
-    change.value = parseValue(argument.substr(equals + 1), "--automate", argument);
+    requireValue(change.value, "--automate", argument);
     return change;
 }
 

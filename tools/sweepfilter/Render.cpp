@@ -8,7 +8,7 @@
 
 #include "EffectSetup.h"
 #include "ToolError.h"
-#include "HostedEffect.h"
+#include "HostedPlugin.h"
 #include "Interruption.h"
 #include "OutputFile.h"
 #include "OutputFormat.h"
@@ -17,8 +17,6 @@
 
 namespace sweepfilter::tool
 {
-using host::HostedEffect;
-using host::PluginLibrary;
 
 namespace
 {
@@ -26,8 +24,8 @@ namespace
 struct TimedChange
 {
     std::int64_t frame;
-    std::int32_t parameter;
-    float value;
+    std::size_t parameter;
+    double value;
     std::string name; // as the command line gave it
 };
 
@@ -113,6 +111,10 @@ void checkRenderOptions(const RenderOptions& options)
     containerFor(options.output, options.type, true);
     if (OutputFile::samePath(options.input, options.output))
         throw ToolError(ExitCode::usage, "the output would overwrite the input: " + options.output);
+    if (options.tempo && !(*options.tempo > 0.0 && *options.tempo <= 1000.0))
+        throw ToolError(ExitCode::usage, "--tempo takes beats per minute above 0, up to 1000");
+    if (!std::isfinite(options.startBeat))
+        throw ToolError(ExitCode::usage, "--beat takes a finite position in beats");
 }
 
 void render(const RenderOptions& options)
@@ -133,12 +135,14 @@ void render(const RenderOptions& options)
     };
     if (lengthKnown && input.frames() == 0 && options.tailSeconds == 0.0)
         throw noAudio();
-    PluginLibrary library(options.plugin);
-    HostedEffect effect(library);
-    effect.open(); // as a host does, before asking anything
-    checkProgram(effect, options.program);
-
+    const auto plugin = host::openPlugin(options.plugin);
+    checkProgram(*plugin, options.program);
     const double sampleRate = input.sampleRate();
+    host::SessionFormat session{sampleRate, options.blockFrames, std::nullopt, options.accumulate};
+    if (options.tempo)
+        session.time = host::HostTime{*options.tempo, options.startBeat};
+    checkSessionFormat(*plugin, session);
+
     const auto tailFrames =
         static_cast<std::int64_t>(std::llround(options.tailSeconds * sampleRate));
     constexpr std::int64_t untilTheEnd = INT64_MAX / 2;
@@ -153,14 +157,16 @@ void render(const RenderOptions& options)
     std::vector<TimedChange> changes;
     for (const auto& change : options.changes)
     {
-        changes.push_back({change.frame(sampleRate), parameterIndex(effect, change.parameter),
-                           change.value, change.parameter});
+        const ResolvedValue resolved =
+            resolveValue(*plugin, change.parameter, change.value, "--automate", change.argument);
+        changes.push_back(
+            {change.frame(sampleRate), resolved.parameter, resolved.value, change.parameter});
         if (changes.back().frame >= totalFrames)
             throw beyondTheEnd(changes.back());
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
-    const auto settings = resolveSettings(effect, options.settings);
+    const auto settings = resolveSettings(*plugin, options.settings);
 
     const Container& container =
         containerFor(options.output, options.type, !OutputFile::isStream(options.output));
@@ -171,7 +177,7 @@ void render(const RenderOptions& options)
     OutputFile outputFile(options.output);
     SoundFile output = SoundFile::createForWriting(outputFile, format, 2, input.sampleRate());
 
-    startSession(effect, {sampleRate, options.blockFrames, options.program, settings});
+    startSession(*plugin, {session, options.program, settings});
 
     Progress progress(lengthKnown ? totalFrames : 0, sampleRate,
                       options.verbosity != Verbosity::quiet);
@@ -182,7 +188,7 @@ void render(const RenderOptions& options)
     {
         throwIfInterrupted(outputFile.seekable() ? "no output written" : "the output is cut short");
         for (; nextChange < changes.size() && changes[nextChange].frame == position; ++nextChange)
-            effect.setParameter(changes[nextChange].parameter, changes[nextChange].value);
+            plugin->set(changes[nextChange].parameter, changes[nextChange].value);
         std::int64_t end = std::min(position + options.blockFrames, totalFrames);
         if (nextChange < changes.size())
             end = std::min(end, changes[nextChange].frame);
@@ -209,21 +215,14 @@ void render(const RenderOptions& options)
         {
             std::fill(buffers.outLeft.begin(), buffers.outLeft.end(), 0.0f);
             std::fill(buffers.outRight.begin(), buffers.outRight.end(), 0.0f);
-            effect.processAccumulate(buffers.inputs, buffers.outputs,
-                                     static_cast<std::int32_t>(frames));
         }
-        else
-        {
-            effect.processReplace(buffers.inputs, buffers.outputs,
-                                  static_cast<std::int32_t>(frames));
-        }
+        plugin->process(buffers.inputs, buffers.outputs, static_cast<std::int32_t>(frames));
         buffers.giveOutput(static_cast<std::size_t>(frames));
         output.write(buffers.fileFrames.data(), frames);
         position = end;
         progress.update(position);
     }
-    effect.suspend();
-    effect.close();
+    plugin->stop();
     if (!lengthKnown)
     {
         if (totalFrames == 0)

@@ -6,18 +6,14 @@
 
 #include "EffectSetup.h"
 #include "ToolError.h"
-#include "HostedEffect.h"
+#include "FourierAnalysis.h"
+#include "HostedPlugin.h"
 #include "Interruption.h"
 #include "OutputFile.h"
 #include "Picture.h"
-#include "PluginLibrary.h"
-#include "FourierAnalysis.h"
 
 namespace sweepfilter::tool
 {
-using host::HostedEffect;
-using host::PluginLibrary;
-
 namespace
 {
 
@@ -35,7 +31,8 @@ std::string trimmed(const std::string& text)
 
 // The impulse response of both channels, long enough for its tail to have decayed below
 // -140 dB over the last 1024 frames (or as long as the longest response allows).
-void measureImpulse(HostedEffect& effect, std::vector<double>& left, std::vector<double>& right)
+void measureImpulse(host::HostedPlugin& plugin, std::vector<double>& left,
+                    std::vector<double>& right)
 {
     constexpr std::int32_t block = 4096;
     std::vector<float> inLeft(block), inRight(block), outLeft(block), outRight(block);
@@ -45,7 +42,7 @@ void measureImpulse(HostedEffect& effect, std::vector<double>& left, std::vector
     std::size_t quietFrames = 0;
     while (left.size() < shortestResponse || (quietFrames < 1024 && left.size() < longestResponse))
     {
-        effect.processReplace(inputs, outputs, block);
+        plugin.process(inputs, outputs, block);
         inLeft[0] = inRight[0] = 0.0f;
         for (std::size_t i = 0; i < static_cast<std::size_t>(block); ++i)
         {
@@ -102,7 +99,9 @@ void drawCurve(cairo_t* cr, const FrequencyAxes& axes, const MeasuredResponse& r
 
 void drawResponse(const MeasuredResponse& response, const std::string& path)
 {
-    Picture picture(path, 900, 540);
+    // Four values to a caption line; the picture grows by a line for each beyond two.
+    const auto captionLines = static_cast<int>((response.caption.size() + 3) / 4);
+    Picture picture(path, 900, 540 + 18 * std::max(0, captionLines - 2));
     cairo_t* cr = picture.context();
     const double nyquist = response.sampleRate / 2.0;
 
@@ -182,7 +181,7 @@ void drawResponse(const MeasuredResponse& response, const std::string& path)
     for (std::size_t i = 0; i < response.caption.size(); ++i)
     {
         line += (line.empty() ? "" : "   ") + response.caption[i];
-        if (i == 3 || i + 1 == response.caption.size())
+        if (i % 4 == 3 || i + 1 == response.caption.size())
         {
             drawText(cr, axes.left, y, line, 12);
             line.clear();
@@ -215,36 +214,31 @@ void writeCsv(const MeasuredResponse& response, const std::string& path)
 
 MeasuredResponse measureResponse(const ResponseOptions& options)
 {
-    PluginLibrary library(options.plugin);
-    HostedEffect effect(library);
-    effect.open(); // as a host does, before asking anything
-    checkProgram(effect, options.program);
+    const auto plugin = host::openPlugin(options.plugin);
+    checkProgram(*plugin, options.program);
     // A sweep or a send would make the impulse response time-variant: hold them off unless
     // the settings say otherwise. A plug-in without such parameters is left alone.
-    std::vector<std::pair<std::int32_t, float>> settings;
+    std::vector<ResolvedValue> settings;
     for (const char* held : {"Mod Range", "Send Flanger"})
-        if (const std::int32_t index = effect.findParameter(held); index >= 0)
-            settings.emplace_back(index, 0.0f);
-    for (const auto& setting : resolveSettings(effect, options.settings))
+        if (const auto index = plugin->findParameter(held))
+            settings.push_back({*index, 0.0});
+    for (const auto& setting : resolveSettings(*plugin, options.settings))
         settings.push_back(setting);
-    startSession(effect, {sampleRate, 4096, options.program, settings});
+    startSession(*plugin, {{sampleRate, 4096, std::nullopt, false}, options.program, settings});
 
     MeasuredResponse response;
     std::vector<double> left, right;
-    measureImpulse(effect, left, right);
+    measureImpulse(*plugin, left, right);
     throwIfInterrupted("no response written");
     response.left = magnitudeDecibels(left);
     response.right = magnitudeDecibels(right);
     for (std::size_t k = 0; k < response.left.size(); ++k)
         response.frequencies.push_back(static_cast<double>(k) * sampleRate /
                                        static_cast<double>(left.size()));
-    for (std::int32_t i = 0; i < effect.parameterCount(); ++i)
-    {
-        const std::string label = trimmed(effect.parameterLabel(i));
-        response.caption.push_back(trimmed(effect.parameterName(i)) + " " +
-                                   trimmed(effect.parameterDisplay(i)) +
-                                   (label.empty() ? "" : " " + label));
-    }
+    for (std::size_t i = 0; i < plugin->parameters().size(); ++i)
+        response.caption.push_back(trimmed(plugin->parameters()[i].name) + " " +
+                                   plugin->valueText(i));
+    plugin->stop();
     return response;
 }
 

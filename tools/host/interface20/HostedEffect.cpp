@@ -4,24 +4,11 @@
 #include <cctype>
 #include <charconv>
 
+#include "HostedPlugin.h"
 #include "PluginError.h"
 
 namespace sweepfilter::host
 {
-namespace
-{
-
-std::string comparable(const std::string& name)
-{
-    std::string folded;
-    for (const char raw : name)
-        if (const auto c = static_cast<unsigned char>(raw);
-            !std::isspace(c) && raw != '-' && raw != '_')
-            folded += static_cast<char>(std::tolower(c));
-    return folded;
-}
-
-} // namespace
 
 HostedEffect::HostedEffect(const PluginLibrary& library)
     : record_(library.createEffect(&HostedEffect::hostCallback))
@@ -79,9 +66,9 @@ std::int32_t HostedEffect::findParameter(const std::string& indexOrName)
     const auto [rest, error] = std::from_chars(indexOrName.data(), end, index);
     if (error == std::errc() && rest == end)
         return index >= 0 && index < parameterCount() ? index : -1;
-    const std::string wanted = comparable(indexOrName);
+    const std::string wanted = comparableName(indexOrName);
     for (std::int32_t i = 0; i < parameterCount(); ++i)
-        if (!wanted.empty() && comparable(parameterName(i)) == wanted)
+        if (!wanted.empty() && comparableName(parameterName(i)) == wanted)
             return i;
     return -1;
 }
