@@ -57,7 +57,10 @@ TEST(ClapHosts, InstallingPutsItWhereHostsLook)
 
 // A parameter event at sample k gives the bits of `sweepfilter render --automate` changing
 // the 2.0 plug-in's parameter at that sample.
-TEST(ClapHosts, EventsEqualTheToolsAutomation)
+// The tool drives every standard the way their hosts do: the same values, automation and host
+// time through the 2.0 module, the LV2 bundle and the CLAP module give the bits the project's
+// CLAP host gets with events at the frame and a transport with every block.
+TEST(ClapHosts, EveryStandardThroughTheToolEqualsTheClapHost)
 {
     TestFolder folder;
     const StereoSignal signal = clapTestSignal(8192);
@@ -65,28 +68,72 @@ TEST(ClapHosts, EventsEqualTheToolsAutomation)
     for (std::size_t i = 0; i < signal.frames(); ++i)
         input.samples.insert(input.samples.end(), {signal.left[i] * 0.1f, signal.right[i] * 0.1f});
     writeAudio(folder / "in.wav", input);
-    const std::size_t k = 2900;
-    char automate[64];
-    std::snprintf(automate, sizeof automate, "cutoff@%zusmp=%.9g", k,
-                  double{*effectValue(Control::cutoffHz, 700.0f)});
-    const ToolResult render =
-        runTool({"render", folder / "in.wav", folder / "out.wav", "-q", "--automate", automate});
-    ASSERT_EQ(render.exitCode, 0) << render.errors;
-    const Audio tool = readAudio(folder / "out.wav");
-
     const Audio scaled = readAudio(folder / "in.wav");
     const StereoSignal in(scaled.channel(0), scaled.channel(1));
-    ClapInstance instance(clapModule());
-    instance.activate(44100.0);
-    const StereoSignal out =
-        renderClap(instance, in, 1024, [&](std::size_t frame, ClapEventList& list) {
-            if (frame <= k && k < frame + 1024)
-                list.addParameter(static_cast<std::uint32_t>(k - frame), idOf(Control::cutoffHz),
-                                  700.0);
-        });
-    ASSERT_EQ(tool.frames(), out.frames());
-    EXPECT_EQ(std::memcmp(tool.channel(0).data(), out.left.data(), out.frames() * 4), 0);
-    EXPECT_EQ(std::memcmp(tool.channel(1).data(), out.right.data(), out.frames() * 4), 0);
+    const std::size_t k = 2900;
+    char normalised[64];
+    std::snprintf(normalised, sizeof normalised, "cutoff@%zusmp=%.9g", k,
+                  double{*effectValue(Control::cutoffHz, 700.0f)});
+    const std::string inHertz = "cutoff@" + std::to_string(k) + "smp=700";
+    const std::vector<std::string> synced = {
+        "--set",   "sync=Host", "--set",  "mod range=800", "--set",      "resolution=4",
+        "--tempo", "100",       "--beat", "1.5",           "--automate", inHertz};
+
+    const auto expected = [&](bool hostTime) {
+        ClapInstance instance(clapModule());
+        if (hostTime)
+        {
+            ClapEventList values;
+            values.addParameter(0, idOf(Control::sync), 1.0);
+            values.addParameter(0, idOf(Control::modRangeHz), 800.0);
+            values.addParameter(0, idOf(Control::resolution), 4.0);
+            instance.flush(values);
+        }
+        instance.activate(44100.0);
+        ClapTransport transport;
+        transport.beatsPerMinute = 100.0;
+        return renderClap(
+            instance, in, 512,
+            [&](std::size_t frame, ClapEventList& list) {
+                if (frame <= k && k < frame + 512)
+                    list.addParameter(static_cast<std::uint32_t>(k - frame),
+                                      idOf(Control::cutoffHz), 700.0);
+            },
+            [&](std::size_t frame) -> const ClapTransport* {
+                transport.beats = 1.5 + static_cast<double>(frame) / 44100.0 * 100.0 / 60.0;
+                return hostTime ? &transport : nullptr;
+            });
+    };
+    const StereoSignal automated = expected(false), hostSynced = expected(true);
+    const std::vector<std::string> plain = {"--automate", inHertz};
+
+    struct Case
+    {
+        const char* name;
+        std::string plugin;
+        std::vector<std::string> options;
+        const StereoSignal& expected;
+    };
+    std::vector<Case> cases = {
+        {"2.0 module", SWEEPFILTER_PLUGIN_PATH, {"--automate", normalised}, automated},
+        {"CLAP module", module, plain, automated},
+        {"CLAP module, host time", module, synced, hostSynced},
+    };
+#ifdef SWEEPFILTER_LV2_BUNDLE
+    cases.push_back({"LV2 bundle", SWEEPFILTER_LV2_BUNDLE, plain, automated});
+    cases.push_back({"LV2 bundle, host time", SWEEPFILTER_LV2_BUNDLE, synced, hostSynced});
+#endif
+    for (const auto& c : cases)
+    {
+        std::vector<std::string> arguments = {"render", folder / "in.wav", folder / "out.wav",
+                                              "-q",     "--plugin",        c.plugin};
+        arguments.insert(arguments.end(), c.options.begin(), c.options.end());
+        const ToolResult render = runTool(arguments);
+        ASSERT_EQ(render.exitCode, 0) << c.name << ": " << render.errors;
+        const Audio tool = readAudio(folder / "out.wav");
+        EXPECT_TRUE(sameBits(StereoSignal(tool.channel(0), tool.channel(1)), c.expected)) << c.name;
+    }
+    EXPECT_FALSE(sameBits(automated, hostSynced));
 }
 
 } // namespace

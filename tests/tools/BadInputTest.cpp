@@ -256,5 +256,61 @@ TEST_F(BadInput, PluginProblemsAreNamed)
                    });
 }
 
+// LV2 and CLAP plug-ins take values in their own units and by name, within their ranges, and
+// host time; what their standard lacks is refused before any work.
+TEST_F(BadInput, EveryStandardTakesItsOwnValues)
+{
+    std::ofstream(folder / "text.clap") << "not a module";
+    const auto render = [](const std::string& plugin, std::vector<std::string> more) {
+        std::vector<std::string> arguments = {"render", "{IN}", "{OUT}", "--plugin", plugin};
+        arguments.insert(arguments.end(), more.begin(), more.end());
+        return arguments;
+    };
+    std::vector<Outcome> cases = {
+        {"CLAP value in its unit", render("{CLAP}", {"--set", "cutoff=1000 Hz"}), 0, "", "out.wav"},
+        {"CLAP value by name, host time",
+         render("{CLAP}", {"--set", "sync=Host", "--tempo", "90", "--beat", "3"}), 0, "",
+         "out.wav"},
+        {"CLAP value outside its range", render("{CLAP}", {"--set", "tempo=20"}), 2,
+         "value 20 is outside 60..200"},
+        {"CLAP value name unknown", render("{CLAP}", {"--set", "sync=sometimes"}), 2,
+         "not a number: 'sometimes'"},
+        {"CLAP automation by name", render("{CLAP}", {"--automate", "algorithm@10smp=hard"}), 0, "",
+         "out.wav"},
+        {"CLAP accumulating", render("{CLAP}", {"--accumulate"}), 2,
+         "no accumulating process call"},
+        {"CLAP program", render("{CLAP}", {"--program", "1"}), 2, "the plug-in has none"},
+        {"CLAP tempo zero", render("{CLAP}", {"--tempo", "0"}), 2, "--tempo"},
+        {"beat without tempo", render("{CLAP}", {"--beat", "4"}), 2, "--beat requires --tempo"},
+        {"2.0 plug-in given host time",
+         {"render", "{IN}", "{OUT}", "--tempo", "120"},
+         2,
+         "takes no host time"},
+        {"2.0 value by name",
+         {"render", "{IN}", "{OUT}", "--set", "algorithm=hard"},
+         2,
+         "not a number: 'hard'"},
+        {"not a CLAP module", render("{FOLDER}text.clap", {}), 4, "cannot load plug-in library"},
+        {"LV2 URI not installed", render("urn:nothing:here", {}), 4,
+         "no LV2 plug-in urn:nothing:here"},
+        {"folder without an LV2 bundle", render("{FOLDER}", {}), 4, "describes no plug-in"},
+        {"CLAP info", {"info", "--json", "--plugin", "{CLAP}"}, 0, "\"standard\": \"CLAP\""},
+    };
+#ifdef SWEEPFILTER_LV2_BUNDLE
+    cases.insert(
+        cases.end(),
+        {
+            {"LV2 value by name",
+             render("{LV2}", {"--set", "algorithm=hard", "--set", "sync=Host"}), 0, "", "out.wav"},
+            {"LV2 value outside its range", render("{LV2}", {"--set", "cutoff=50000"}), 2,
+             "value 50000 is outside 104.4"},
+            {"LV2 value NaN", render("{LV2}", {"--set", "q_factor=nan"}), 2, "not a number"},
+            {"LV2 host time", render("{LV2}", {"--tempo", "140"}), 0, "", "out.wav"},
+            {"LV2 info", {"info", "--plugin", "{LV2}"}, 0, "uri         urn:sweepfilter:lv2"},
+        });
+#endif
+    expectOutcomes(folder, cases);
+}
+
 } // namespace
 } // namespace sweepfilter::test

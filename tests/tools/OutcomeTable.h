@@ -17,7 +17,8 @@ namespace sweepfilter::test
 struct Outcome
 {
     const char* what;
-    std::vector<std::string> arguments; // {IN}, {OUT}, {FOLDER}, {FAKES}, {SNDFILE} replaced
+    std::vector<std::string>
+        arguments; // {IN}, {OUT}, {FOLDER}, {FAKES}, {SNDFILE}, {CLAP}, {LV2} replaced
     int exitCode;
     const char* message;
     const char* creates = nullptr; // a file name in the folder; nothing else may appear
@@ -40,10 +41,12 @@ inline std::vector<std::string> expandArguments(const std::vector<std::string>& 
     for (std::string argument : arguments)
     {
         const std::pair<std::string, std::string> replacements[] = {
-            {"{IN}", folder / "in.wav"},
-            {"{OUT}", folder / "out.wav"},
-            {"{FOLDER}", folder / ""},
-            {"{FAKES}", FAKE_PLUGIN_FOLDER},
+            {"{IN}", folder / "in.wav"},       {"{OUT}", folder / "out.wav"},
+            {"{FOLDER}", folder / ""},         {"{FAKES}", FAKE_PLUGIN_FOLDER},
+            {"{CLAP}", SWEEPFILTER_CLAP_PATH},
+#ifdef SWEEPFILTER_LV2_BUNDLE
+            {"{LV2}", SWEEPFILTER_LV2_BUNDLE},
+#endif
             {"{SNDFILE}", sndfileLibrary()}};
         for (const auto& [key, value] : replacements)
             if (auto at = argument.find(key); at != std::string::npos)

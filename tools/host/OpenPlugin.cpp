@@ -16,7 +16,8 @@ namespace
 bool looksLikeUri(const std::string& text)
 {
     const auto colon = text.find(':');
-    if (colon == std::string::npos || colon < 2 || !std::isalpha(static_cast<unsigned char>(text[0])))
+    if (colon == std::string::npos || colon < 2 ||
+        !std::isalpha(static_cast<unsigned char>(text[0])))
         return false;
     for (std::size_t i = 1; i < colon; ++i)
         if (const auto c = static_cast<unsigned char>(text[i]);

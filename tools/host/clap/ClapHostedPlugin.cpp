@@ -8,8 +8,12 @@ namespace sweepfilter::host
 ClapHostedPlugin::ClapHostedPlugin(const std::string& path) : library_(path), instance_(library_)
 {
     for (const auto& info : instance_.parameters())
-        parameters_.push_back({info.name, std::to_string(info.id), info.min_value, info.max_value,
-                               info.default_value, {}});
+        parameters_.push_back({info.name,
+                               std::to_string(info.id),
+                               info.min_value,
+                               info.max_value,
+                               info.default_value,
+                               {}});
 }
 
 std::string ClapHostedPlugin::identity() const
@@ -61,14 +65,13 @@ void ClapHostedPlugin::start(const SessionFormat& format)
     instance_.activate(format.sampleRate, 1, static_cast<std::uint32_t>(format.maxFrames));
 }
 
-void ClapHostedPlugin::process(float* const (&in)[2], float* const (&out)[2],
-                               std::int32_t frames)
+void ClapHostedPlugin::process(float* const (&in)[2], float* const (&out)[2], std::int32_t frames)
 {
     std::optional<ClapTransport> transport;
     if (format_.time)
-        transport = ClapTransport{format_.time->startBeat + static_cast<double>(framesDone_) / format_.sampleRate *
-                                                                 format_.time->beatsPerMinute /
-                                                                 60.0,
+        transport = ClapTransport{format_.time->startBeat + static_cast<double>(framesDone_) /
+                                                                format_.sampleRate *
+                                                                format_.time->beatsPerMinute / 60.0,
                                   format_.time->beatsPerMinute, true};
     const float* const input[2] = {in[0], in[1]};
     const std::int32_t status = instance_.process(input, out, static_cast<std::uint32_t>(frames),

@@ -41,7 +41,8 @@ double Interface20Plugin::value(std::size_t parameter)
 
 std::string Interface20Plugin::valueText(std::size_t parameter)
 {
-    const std::string display = trimmed(effect_.parameterDisplay(static_cast<std::int32_t>(parameter)));
+    const std::string display =
+        trimmed(effect_.parameterDisplay(static_cast<std::int32_t>(parameter)));
     const std::string& label = labels_[parameter];
     return label.empty() ? display : display + " " + label;
 }
@@ -82,8 +83,7 @@ void Interface20Plugin::start(const SessionFormat& format)
     started_ = true;
 }
 
-void Interface20Plugin::process(float* const (&in)[2], float* const (&out)[2],
-                                std::int32_t frames)
+void Interface20Plugin::process(float* const (&in)[2], float* const (&out)[2], std::int32_t frames)
 {
     if (accumulate_)
         effect_.processAccumulate(in, out, frames);

@@ -22,10 +22,19 @@ namespace
 // Unit symbols for hosts whose world lacks the units vocabulary (a bundle loaded alone).
 std::string knownUnitSymbol(const std::string& unitUri)
 {
-    static const std::pair<const char*, const char*> symbols[] = {
-        {"hz", "Hz"}, {"khz", "kHz"}, {"mhz", "MHz"}, {"bpm", "BPM"}, {"pc", "%"},
-        {"ms", "ms"}, {"s", "s"},     {"db", "dB"},   {"frame", "frames"},
-        {"cent", "ct"}, {"semitone12TET", "semi"}, {"beat", "beats"}, {"bar", "bars"}};
+    static const std::pair<const char*, const char*> symbols[] = {{"hz", "Hz"},
+                                                                  {"khz", "kHz"},
+                                                                  {"mhz", "MHz"},
+                                                                  {"bpm", "BPM"},
+                                                                  {"pc", "%"},
+                                                                  {"ms", "ms"},
+                                                                  {"s", "s"},
+                                                                  {"db", "dB"},
+                                                                  {"frame", "frames"},
+                                                                  {"cent", "ct"},
+                                                                  {"semitone12TET", "semi"},
+                                                                  {"beat", "beats"},
+                                                                  {"bar", "bars"}};
     const std::string fragment = unitUri.substr(unitUri.find_last_of("#/") + 1);
     for (auto [name, symbol] : symbols)
         if (fragment == name)
@@ -130,8 +139,8 @@ void Lv2HostedPlugin::findPlugin(const std::string& bundleOrUri)
     else
     {
         lilv_world_load_all(world_);
-        plugin_ = lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world_),
-                                          uri(bundleOrUri.c_str()));
+        plugin_ =
+            lilv_plugins_get_by_uri(lilv_world_get_all_plugins(world_), uri(bundleOrUri.c_str()));
         if (!plugin_)
             throw PluginError("no LV2 plug-in " + bundleOrUri +
                               " is installed where LV2 hosts look (LV2_PATH names more folders)");
@@ -152,8 +161,8 @@ void Lv2HostedPlugin::checkFeatures() const
     }
     lilv_nodes_free(required);
     if (!missing.empty())
-        throw PluginError("LV2 plug-in " + identity() + " needs what this host does not offer: " +
-                          missing);
+        throw PluginError("LV2 plug-in " + identity() +
+                          " needs what this host does not offer: " + missing);
 }
 
 std::string Lv2HostedPlugin::unitOf(const LilvPort* port)
@@ -337,8 +346,8 @@ void Lv2HostedPlugin::process(float* const (&in)[2], float* const (&out)[2], std
     first_ = false;
     // An output sequence offers its whole space to the plug-in.
     auto* output = reinterpret_cast<LV2_Atom*>(outputSequence_.data());
-    output->size =
-        static_cast<std::uint32_t>(outputSequence_.size() * sizeof(std::uint64_t) - sizeof(LV2_Atom));
+    output->size = static_cast<std::uint32_t>(outputSequence_.size() * sizeof(std::uint64_t) -
+                                              sizeof(LV2_Atom));
     output->type = map(LV2_ATOM__Chunk);
     lilv_instance_run(instance_, static_cast<std::uint32_t>(frames));
 }

@@ -64,9 +64,9 @@ private:
     LilvInstance* instance_ = nullptr;
     std::vector<LilvNode*> nodes_;
 
-    std::vector<float> portValues_; // every control port's value, by port index
-    std::vector<std::uint32_t> controlPorts_;            // the parameters' ports
-    std::vector<std::vector<ScalePoint>> scalePoints_;   // by parameter
+    std::vector<float> portValues_;                    // every control port's value, by port index
+    std::vector<std::uint32_t> controlPorts_;          // the parameters' ports
+    std::vector<std::vector<ScalePoint>> scalePoints_; // by parameter
     std::uint32_t audioIn_[2] = {}, audioOut_[2] = {};
     std::vector<std::uint32_t> controlOutputs_, atomInputs_, atomOutputs_;
 
