@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <fstream>
 #include <limits>
 #include <map>
 
@@ -229,8 +230,8 @@ TEST(RenderCommand, AStreamIsFollowedToItsEnd)
         const char* message;
     };
     const Case cases[] = {
-        {"all.wav", "", 0, 30000, "it held 30000, all rendered"},
-        {"tail.wav", "--tail 0.1", 0, 34410, "it held 30000"},
+        {"all.wav", "", 0, 30000, "held 30000, all rendered"},
+        {"tail.wav", "--tail 0.1", 0, 34410, "held 30000"},
         {"late.wav", "--automate cutoff@40000smp=0.5", 2, 0, "beyond the end (30000 frames)"},
     };
     for (const Case& c : cases)
@@ -244,6 +245,21 @@ TEST(RenderCommand, AStreamIsFollowedToItsEnd)
         else
             EXPECT_FALSE(std::filesystem::exists(folder / c.out));
     }
+
+    // Two MP3 files joined end to end: the header states the first one's length only.
+    std::string joined;
+    for (const char* part : {"a.mp3", "b.mp3"})
+    {
+        ASSERT_EQ(runTool({"render", folder / "in.wav", folder / part, "-q"}).exitCode, 0);
+        joined += readText(folder / part);
+    }
+    std::ofstream(folder / "joined.mp3", std::ios::binary) << joined;
+    const ToolResult result =
+        runTool({"render", folder / "joined.mp3", folder / "joined.wav", "-q"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors;
+    EXPECT_NE(result.errors.find("states 30000 frames; the stream held"), std::string::npos)
+        << result.errors;
+    EXPECT_GE(readAudio(folder / "joined.wav").frames(), 60000u);
 }
 
 TEST(RenderCommand, AnEmptyInputWithATailRendersTheTail)

@@ -231,7 +231,7 @@ void render(const RenderOptions& options)
             throw beyondTheEnd(changes[nextChange]);
         if (input.frames() != inputFrames)
             std::fprintf(stderr,
-                         "sweepfilter: %s is a stream whose header states %lld frames; it held "
+                         "sweepfilter: the header of %s states %lld frames; the stream held "
                          "%lld, all rendered\n",
                          options.input.c_str(), static_cast<long long>(input.frames()),
                          static_cast<long long>(inputFrames));

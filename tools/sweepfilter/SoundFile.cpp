@@ -21,7 +21,8 @@ SoundFile::SoundFile(SNDFILE* file, const SF_INFO& info, std::string name, Outpu
 SoundFile::SoundFile(SoundFile&& other) noexcept
     : file_(std::exchange(other.file_, nullptr)), output_(other.output_), info_(other.info_),
       name_(std::move(other.name_)), buffer_(std::move(other.buffer_)),
-      bufferedFrames_(other.bufferedFrames_), bufferPosition_(other.bufferPosition_)
+      bufferedFrames_(other.bufferedFrames_), bufferPosition_(other.bufferPosition_),
+      mpeg_(std::move(other.mpeg_))
 {
 }
 
@@ -72,7 +73,11 @@ SoundFile SoundFile::openForReading(const std::string& path)
                                                  " to count its "
                                                  "frames");
     }
-    return SoundFile(file, info, path);
+    SoundFile opened(file, info, path);
+    // An MPEG file states the length of its first part only: it is decoded to its end.
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && info.seekable)
+        opened.mpeg_ = std::make_unique<MpegStream>(path, info.samplerate, info.channels);
+    return opened;
 }
 
 SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channels, int sampleRate)
@@ -139,8 +144,9 @@ std::int64_t SoundFile::read(float* interleaved, std::int64_t frames)
     {
         if (bufferPosition_ == bufferedFrames_)
         {
-            const sf_count_t count = sf_readf_float(file_, buffer_.data(), bufferFrames);
-            if (count < 0 || (count < bufferFrames && sf_error(file_) != SF_ERR_NO_ERROR))
+            const sf_count_t count = mpeg_ ? mpeg_->read(buffer_.data(), bufferFrames)
+                                           : sf_readf_float(file_, buffer_.data(), bufferFrames);
+            if (count < 0 || (!mpeg_ && count < bufferFrames && sf_error(file_) != SF_ERR_NO_ERROR))
                 throw ToolError(ExitCode::audioFile,
                                 "audio file " + name_ + " is corrupt: " + sf_strerror(file_));
             bufferedFrames_ = count;

@@ -3,9 +3,11 @@
 #include <sndfile.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "MpegStream.h"
 #include "OutputFile.h"
 
 namespace sweepfilter::tool
@@ -35,10 +37,11 @@ public:
     int channels() const { return info_.channels; }
     int sampleRate() const { return info_.samplerate; }
     int format() const { return info_.format; }
-    // The length the file states; a stream's (a pipe's) may be a placeholder or wrong.
+    // The length the file states; a stream's (a pipe's) may be a placeholder or wrong, and so
+    // may an MPEG file's (its first header's).
     std::int64_t frames() const { return info_.frames; }
-    // False for a stream: only reading it to its end tells its length.
-    bool lengthKnown() const { return info_.seekable != 0; }
+    // False for a stream and an MPEG file: only reading it to its end tells its length.
+    bool lengthKnown() const { return info_.seekable != 0 && !mpeg_; }
 
     // Reads up to `frames` frames; returns how many were read.
     std::int64_t read(float* interleaved, std::int64_t frames);
@@ -57,8 +60,9 @@ private:
     SF_INFO info_;
     std::string name_;
     std::vector<float> buffer_;
-    std::int64_t bufferedFrames_ = 0; // frames held: read ahead, or written but not yet flushed
-    std::int64_t bufferPosition_ = 0; // reading: the next frame to hand out
+    std::int64_t bufferedFrames_ = 0;  // frames held: read ahead, or written but not yet flushed
+    std::int64_t bufferPosition_ = 0;  // reading: the next frame to hand out
+    std::unique_ptr<MpegStream> mpeg_; // decodes an MPEG file in libsndfile's place
 };
 
 } // namespace sweepfilter::tool
