@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Interruption.h"
+#include "StableBytes.h"
 #include "ToolError.h"
 
 namespace sweepfilter::tool
@@ -199,9 +200,11 @@ void SoundFile::close()
     flush();
     SNDFILE* file = std::exchange(file_, nullptr);
     const int closed = sf_close(file);
+    const bool stable = !output_ || !output_->seekable() || closed != 0 ||
+                        fixVolatileFields(output_->descriptor(), info_.format);
     if (output_)
         output_->commit(); // reports a failed write first: it is the cause
-    if (closed != 0)
+    if (closed != 0 || !stable)
         throw ToolError(ExitCode::audioFile, "cannot finish audio file " + name_);
 }
 
