@@ -9,6 +9,7 @@
 
 #include "CommandLine.h"
 #include "Interruption.h"
+#include "OutputFile.h"
 #include "PluginError.h"
 #include "ToolError.h"
 
@@ -47,7 +48,7 @@ int finishStandardOutput(int code)
 
 int main(int argc, char** argv)
 {
-    installSignalHandlers();
+    installSignalHandlers(&OutputFile::removeAllPending);
     CommandLine commandLine;
     try
     {

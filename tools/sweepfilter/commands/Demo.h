@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "Render.h"
+#include "Verbosity.h"
 
 namespace sweepfilter::tool
 {

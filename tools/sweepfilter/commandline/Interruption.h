@@ -11,8 +11,9 @@ namespace sweepfilter::tool
 // on the spot. Either way pending temporary files are removed and the exit code is 128 + the
 // signal's number. A signal ignored when the tool starts stays ignored. Beyond a file-size
 // limit writes fail rather than end the tool. A crash (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
-// SIGABRT) still removes the temporary files before it ends the process.
-void installSignalHandlers();
+// SIGABRT) still removes the temporary files before it ends the process: the handlers call
+// `removeAllTemporaries`, which must be safe in a signal handler.
+void installSignalHandlers(void (*removeAllTemporaries)() noexcept);
 
 // "SIGINT", "SIGQUIT", ...
 std::string signalName(int number);

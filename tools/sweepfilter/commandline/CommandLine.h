@@ -26,11 +26,6 @@ public:
     int exit(const CLI::Error& error);
 
 private:
-    void setupInfo();
-    void setupRender();
-    void setupResponse();
-    void setupSpectrogram();
-    void setupDemo();
     std::string nearestNameHint() const;
 
     CLI::App app_;

@@ -10,6 +10,7 @@
 #include "Interruption.h"
 #include "ToolError.h"
 #include "OutputFile.h"
+#include "Render.h"
 #include "Response.h"
 #include "TimeFrequencyPicture.h"
 #include "SoundFile.h"

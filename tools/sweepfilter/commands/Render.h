@@ -6,16 +6,10 @@
 #include <vector>
 
 #include "ParameterArguments.h"
+#include "Verbosity.h"
 
 namespace sweepfilter::tool
 {
-
-enum class Verbosity
-{
-    quiet,
-    normal,
-    verbose
-};
 
 struct RenderOptions
 {

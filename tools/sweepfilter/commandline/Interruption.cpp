@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "OutputFile.h"
 #include "ToolError.h"
 
 namespace sweepfilter::tool
@@ -16,6 +15,13 @@ namespace
 {
 
 std::atomic<int> firstSignal{0};
+void (*removeTemporaries)() noexcept = nullptr;
+
+void cleanUp() noexcept
+{
+    if (removeTemporaries)
+        removeTemporaries();
+}
 
 void onSignal(int number) noexcept
 {
@@ -23,7 +29,7 @@ void onSignal(int number) noexcept
     if (!firstSignal.compare_exchange_strong(expected, number))
     {
         // A second signal: leave at once, but leave nothing half-written behind.
-        OutputFile::removeAllPending();
+        cleanUp();
         _exit(128 + number);
     }
 }
@@ -32,7 +38,7 @@ void onSignal(int number) noexcept
 // would have ended the tool.
 void onCrash(int number) noexcept
 {
-    OutputFile::removeAllPending();
+    cleanUp();
     static const char message[] = "sweepfilter: crashed (a fault in the plug-in?); no output "
                                   "written\n";
     if (write(STDERR_FILENO, message, sizeof message - 1) < 0)
@@ -51,8 +57,9 @@ std::string signalName(int number)
     return abbreviation ? std::string("SIG") + abbreviation : "a signal";
 }
 
-void installSignalHandlers()
+void installSignalHandlers(void (*removeAllTemporaries)() noexcept)
 {
+    removeTemporaries = removeAllTemporaries;
     struct sigaction action
     {
     };
