@@ -75,9 +75,16 @@ SoundFile SoundFile::openForReading(const std::string& path)
                                                  "frames");
     }
     SoundFile opened(file, info, path);
-    // An MPEG file states the length of its first part only: it is decoded to its end.
-    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG && info.seekable)
-        opened.mpeg_ = std::make_unique<MpegStream>(path, info.samplerate, info.channels);
+    // An MPEG file states the length of its first part only: it is decoded to its end, from
+    // its start again. (libsndfile calls an MPEG stream from a pipe seekable, but a pipe can be
+    // read once only.)
+    if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
+    {
+        if (std::filesystem::is_regular_file(path, error))
+            opened.mpeg_ = std::make_unique<MpegStream>(path, info.samplerate, info.channels);
+        else
+            opened.info_.seekable = 0;
+    }
     return opened;
 }
 

@@ -26,7 +26,8 @@ void addRenderCommand(CLI::App& app, Work& work)
         ->required();
     addPluginOption(*command, render.plugin);
     const auto verbosity = addVerbosityFlags(*command);
-    command->add_option("--program", render.program, "Program to select first")->check(givenNumber());
+    command->add_option("--program", render.program, "Program to select first")
+        ->check(givenNumber());
     command->add_option("--set", options->settings, setHelp);
     command->add_option("--automate", options->changes,
                         "PARAM@TIME=VALUE: change a parameter at TIME (seconds like 1.5 or "
