@@ -203,6 +203,7 @@ OutputFile::OutputFile(const std::string& path) : name_(path)
 
 OutputFile::~OutputFile()
 {
+    writer_.reset();
     if (descriptor_ >= 0 && ownsDescriptor_)
         ::close(descriptor_);
     if (!committed_ && !temporaryPath_.empty())
@@ -212,10 +213,24 @@ OutputFile::~OutputFile()
     }
 }
 
+void OutputFile::drain() noexcept
+{
+    if (!writer_)
+        return;
+    if (const int error = writer_->drain(); error != 0 && writeError_ == 0)
+        writeError_ = error;
+}
+
 std::int64_t OutputFile::seek(std::int64_t offset, int whence) noexcept
 {
     if (seekable_)
-        return lseek(descriptor_, offset, whence);
+    {
+        drain();
+        const std::int64_t at = lseek(descriptor_, offset, whence);
+        if (at >= 0)
+            logical_ = at;
+        return at;
+    }
     const std::int64_t target = whence == SEEK_SET ? offset : streamed_ + offset;
     if (target == streamed_ && !droppingWrites_)
         return streamed_;
@@ -225,16 +240,19 @@ std::int64_t OutputFile::seek(std::int64_t offset, int whence) noexcept
 
 std::int64_t OutputFile::position() const noexcept
 {
+    if (writer_)
+        return logical_;
     return seekable_ ? lseek(descriptor_, 0, SEEK_CUR) : streamed_;
 }
 
-std::int64_t OutputFile::length() const noexcept
+std::int64_t OutputFile::length() noexcept
 {
     struct stat status
     {
     };
     if (!seekable_)
         return streamed_;
+    drain();
     return fstat(descriptor_, &status) == 0 ? status.st_size : -1;
 }
 
@@ -244,6 +262,28 @@ bool OutputFile::writeAll(const void* data, std::size_t size) noexcept
         return true;
     if (!seekable_)
         streamed_ += static_cast<std::int64_t>(size);
+    if (!temporaryPath_.empty() && writeError_ == 0)
+    {
+        if (!writer_)
+        {
+            try
+            {
+                logical_ = lseek(descriptor_, 0, SEEK_CUR);
+                writer_ = std::make_unique<BackgroundWriter>(descriptor_);
+            }
+            catch (...)
+            {
+                // No thread to be had: write in place below.
+            }
+        }
+        if (writer_)
+        {
+            logical_ += static_cast<std::int64_t>(size);
+            if (!writer_->append(data, size))
+                drain();
+            return writeError_ == 0;
+        }
+    }
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0 && writeError_ == 0)
     {
@@ -271,8 +311,9 @@ void OutputFile::fail(const std::string& what, int error) const
     throw ToolError(ExitCode::audioFile, what + " " + name_ + ": " + std::strerror(error));
 }
 
-void OutputFile::checkWrites() const
+void OutputFile::checkWrites()
 {
+    drain();
     if (writeError_ != 0)
         fail("cannot write", writeError_);
 }
@@ -280,6 +321,7 @@ void OutputFile::checkWrites() const
 void OutputFile::commit()
 {
     checkWrites();
+    writer_.reset();
     if (temporaryPath_.empty())
     {
         committed_ = true;

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
+
+#include "BackgroundWriter.h"
 
 namespace sweepfilter::tool
 {
@@ -14,7 +17,8 @@ namespace sweepfilter::tool
 // - anything else that exists (a device, a FIFO, a socket) is opened and written directly,
 //   never replaced;
 // - "-" is standard output.
-// Every write is checked; commit() reports the first failure.
+// Every write is checked; commit() reports the first failure. A temporary file is written on a
+// thread of its own (BackgroundWriter), so the disk works while the next audio is made.
 class OutputFile
 {
 public:
@@ -35,7 +39,10 @@ public:
     // True when the two paths name the same file (existing or not).
     static bool samePath(const std::string& a, const std::string& b);
 
+    // The descriptor, for reading back or patching what was written: drain() first.
     int descriptor() const { return descriptor_; }
+    // Waits until every byte handed to writeAll is in the file.
+    void drain() noexcept;
     // A regular file or a device that seeks: a container may go back to finish its header.
     bool seekable() const { return seekable_; }
     const std::string& name() const { return name_; }
@@ -49,10 +56,10 @@ public:
     // dropped, so that a header's completion does not land after the data as junk.
     std::int64_t seek(std::int64_t offset, int whence) noexcept;
     std::int64_t position() const noexcept;
-    std::int64_t length() const noexcept;
+    std::int64_t length() noexcept;
 
     // Throws ToolError(audioFile) when a write has failed.
-    void checkWrites() const;
+    void checkWrites();
 
     // Makes the output final: for a regular file, sync, close and rename. Throws
     // ToolError(audioFile) naming the first error of any write, the sync, the close or the rename.
@@ -72,8 +79,10 @@ private:
     bool seekable_ = false;
     bool committed_ = false;
     int writeError_ = 0;
-    std::int64_t streamed_ = 0;   // bytes written to a stream
-    bool droppingWrites_ = false; // a stream after a failed seek back
+    std::int64_t streamed_ = 0;                // bytes written to a stream
+    bool droppingWrites_ = false;              // a stream after a failed seek back
+    std::unique_ptr<BackgroundWriter> writer_; // a temporary file's writes, once begun
+    std::int64_t logical_ = 0; // with a writer: the offset its writes will have reached
 };
 
 } // namespace sweepfilter::tool

@@ -110,8 +110,10 @@ SoundFile SoundFile::createForWriting(OutputFile& output, int format, int channe
                 return static_cast<OutputFile*>(target)->seek(offset, whence);
             },
             [](void* data, sf_count_t bytes, void* target) -> sf_count_t {
-                const ssize_t done = ::read(static_cast<OutputFile*>(target)->descriptor(), data,
-                                            static_cast<std::size_t>(bytes));
+                auto* written = static_cast<OutputFile*>(target);
+                written->drain();
+                const ssize_t done =
+                    ::read(written->descriptor(), data, static_cast<std::size_t>(bytes));
                 return done < 0 ? 0 : done;
             },
             [](const void* data, sf_count_t bytes, void* target) -> sf_count_t {
@@ -207,6 +209,8 @@ void SoundFile::close()
     flush();
     SNDFILE* file = std::exchange(file_, nullptr);
     const int closed = sf_close(file);
+    if (output_)
+        output_->drain();
     const bool stable = !output_ || !output_->seekable() || closed != 0 ||
                         fixVolatileFields(output_->descriptor(), info_.format);
     if (output_)
