@@ -8,6 +8,7 @@
 #include "ClapExtensionTables.h"
 #include "ClapParameters.h"
 #include "FilterEffect.h"
+#include "FrameRange.h"
 
 namespace sweepfilter::clap
 {
@@ -235,14 +236,7 @@ void ClapPlugin::render(float* const (&in)[2], float* const (&out)[2], std::uint
     if (from == to)
         return;
     settings_.applyTo(*effect_, sampleRate_);
-    while (from < to)
-    {
-        const std::uint32_t chunk = std::min<std::uint32_t>(to - from, 1u << 30);
-        float* inputs[2] = {in[0] ? in[0] + from : nullptr, in[1] ? in[1] + from : nullptr};
-        float* outputs[2] = {out[0] ? out[0] + from : nullptr, out[1] ? out[1] + from : nullptr};
-        effect_->processReplace(inputs, outputs, static_cast<std::int32_t>(chunk));
-        from += chunk;
-    }
+    processFrameRange(*effect_, in, out, from, to);
 }
 
 bool ClapPlugin::setFromHost(clap_id id, double plain) noexcept

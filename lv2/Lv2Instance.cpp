@@ -7,6 +7,7 @@
 #include <new>
 
 #include "FilterEffect.h"
+#include "FrameRange.h"
 
 namespace sweepfilter::lv2
 {
@@ -102,17 +103,7 @@ void Lv2Instance::run(std::uint32_t frames) noexcept
 
 void Lv2Instance::process(std::uint32_t from, std::uint32_t to) noexcept
 {
-    // The effect does nothing when a buffer is missing.
-    while (from < to)
-    {
-        const std::uint32_t chunk = std::min<std::uint32_t>(to - from, 1u << 30);
-        float* in[2] = {inputs_[0] ? inputs_[0] + from : nullptr,
-                        inputs_[1] ? inputs_[1] + from : nullptr};
-        float* out[2] = {outputs_[0] ? outputs_[0] + from : nullptr,
-                         outputs_[1] ? outputs_[1] + from : nullptr};
-        effect_->processReplace(in, out, static_cast<std::int32_t>(chunk));
-        from += chunk;
-    }
+    processFrameRange(*effect_, inputs_, outputs_, from, to);
 }
 
 } // namespace sweepfilter::lv2

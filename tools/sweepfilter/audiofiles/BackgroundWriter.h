@@ -11,7 +11,7 @@ namespace sweepfilter::tool
 
 // Writes a file's bytes on a thread of its own, so that the copying into the page cache (and
 // the waits for the disk) overlap the work that produces them. Bytes are gathered into a few
-// chunks of a mebibyte and written in order at the descriptor's offset; a failed write is kept
+// chunks of 128 KiB and written in order at the descriptor's offset; a failed write is kept
 // and every later append answers false. The thread takes no signals: they stay with the
 // thread that does the work.
 class BackgroundWriter
@@ -29,7 +29,7 @@ public:
     int drain() noexcept;
 
 private:
-    static constexpr std::size_t chunkBytes = std::size_t{1} << 20, chunkCount = 4;
+    static constexpr std::size_t chunkBytes = std::size_t{1} << 17, chunkCount = 16;
     void writeChunks();
     void handOver(std::unique_lock<std::mutex>& lock);
 
