@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <utility>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "Interruption.h"
@@ -56,6 +57,24 @@ SoundFile SoundFile::openForReading(const std::string& path)
         throw ToolError(ExitCode::audioFile, "input file not found: " + path);
     if (std::filesystem::is_directory(path, error))
         throw ToolError(ExitCode::audioFile, "input is a folder, not an audio file: " + path);
+    // An MPEG stream from a pipe goes to libmpg123 before libsndfile reads any of it.
+    if (!std::filesystem::is_regular_file(path, error))
+        if (const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); descriptor >= 0)
+        {
+            if (MpegStream::startsPipe(descriptor))
+            {
+                auto stream = std::make_unique<MpegStream>(descriptor, path);
+                SF_INFO info{};
+                info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+                info.samplerate = stream->sampleRate();
+                info.channels = stream->channels();
+                info.frames = stream->statedFrames();
+                SoundFile opened(nullptr, info, path);
+                opened.mpeg_ = std::move(stream);
+                return opened;
+            }
+            ::close(descriptor);
+        }
     SF_INFO info{};
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file)
@@ -76,8 +95,8 @@ SoundFile SoundFile::openForReading(const std::string& path)
     }
     SoundFile opened(file, info, path);
     // An MPEG file states the length of its first part only: it is decoded to its end, from
-    // its start again. (libsndfile calls an MPEG stream from a pipe seekable, but a pipe can be
-    // read once only.)
+    // its start again. (From anything but a file, which can be read once only, it is not
+    // reopened.)
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG)
     {
         if (std::filesystem::is_regular_file(path, error))

@@ -43,14 +43,6 @@ public:
     // False for a stream and an MPEG file: only reading it to its end tells its length.
     bool lengthKnown() const { return info_.seekable != 0 && !mpeg_; }
 
-    // An MP3 stream from a pipe: libsndfile stops reading it at the length its first header
-    // states, so parts joined after that are not read (from a file, they are).
-    bool stopsAtStatedLength() const
-    {
-        return !mpeg_ && info_.seekable == 0 &&
-               (info_.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_MPEG;
-    }
-
     // Reads up to `frames` frames; returns how many were read.
     std::int64_t read(float* interleaved, std::int64_t frames);
     void write(const float* interleaved, std::int64_t frames);

@@ -229,13 +229,7 @@ void render(const RenderOptions& options)
             throw noAudio();
         if (nextChange < changes.size())
             throw beyondTheEnd(changes[nextChange]);
-        if (input.stopsAtStatedLength() && input.frames() == inputFrames)
-            std::fprintf(stderr,
-                         "sweepfilter: %s: an MP3 stream from a pipe is read up to the %lld frames "
-                         "its header states; if MP3 files were joined into it, give the file's "
-                         "name to render them all\n",
-                         options.input.c_str(), static_cast<long long>(inputFrames));
-        else if (input.frames() != inputFrames)
+        if (input.frames() != inputFrames)
             std::fprintf(stderr,
                          "sweepfilter: the header of %s states %lld frames; the stream held "
                          "%lld, all rendered\n",
