@@ -15,7 +15,8 @@ namespace
 
 std::uint32_t littleEndian32(const unsigned char* bytes)
 {
-    return bytes[0] | bytes[1] << 8 | bytes[2] << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+    return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+           std::uint32_t{bytes[3]} << 24;
 }
 
 bool readAt(int descriptor, void* data, std::size_t size, off_t at)
@@ -87,13 +88,13 @@ bool fixOgg(int descriptor)
         page.resize(27 + count + body);
         if (!readAt(descriptor, page.data(), page.size(), at))
             return false;
-        for (int i = 0; i < 4; ++i)
+        for (std::size_t i = 0; i < 4; ++i)
         {
             page[14 + i] = static_cast<unsigned char>(serial >> (8 * i));
             page[22 + i] = 0;
         }
         const std::uint32_t crc = oggChecksum(page);
-        for (int i = 0; i < 4; ++i)
+        for (std::size_t i = 0; i < 4; ++i)
             page[22 + i] = static_cast<unsigned char>(crc >> (8 * i));
         if (!writeAt(descriptor, page.data() + 14, 12, at + 14))
             return false;
