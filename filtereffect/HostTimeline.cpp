@@ -30,32 +30,78 @@ bool HostTimeline::report(const HostTime& time) noexcept
     return true;
 }
 
-HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) const noexcept
+namespace
 {
-    constexpr double longestWait = 1 << 30;
+
+constexpr double longestWait = 1 << 30;
+
+// Step w's place in its cycle: w modulo `steps`, exactly.
+std::uint32_t indexOf(double w, std::uint32_t steps) noexcept
+{
+    double r = std::fmod(w, static_cast<double>(steps));
+    if (r < 0.0)
+        r += steps;
+    return static_cast<std::uint32_t>(std::clamp(r, 0.0, static_cast<double>(steps - 1)));
+}
+
+// At least one frame, also when a step lasts less than a frame or the tempo is next to none.
+std::uint64_t waitOf(double frames) noexcept
+{
+    return frames >= 1.0 ? static_cast<std::uint64_t>(std::min(frames, longestWait)) : 1;
+}
+
+} // namespace
+
+HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) noexcept
+{
     if (scale_.cycleBeats != cycleBeats || scale_.steps != steps)
     {
         const double stepsPerBeat = steps / cycleBeats;
         const double stepsPerFrame = beatsPerFrame_ * stepsPerBeat;
-        scale_ = {cycleBeats,          steps,      reportedBeats_ * stepsPerBeat, stepsPerFrame,
-                  1.0 / stepsPerFrame, 1.0 / steps};
+        scale_ = {cycleBeats, steps, reportedBeats_ * stepsPerBeat, stepsPerFrame,
+                  1.0 / stepsPerFrame};
     }
-    // The position in steps from the timeline's start; a cycle starts on every multiple of
-    // `steps`.
-    const double position =
-        scale_.reportedSteps + static_cast<double>(framesSinceReport_) * scale_.stepsPerFrame;
-    const double whole = std::floor(position);
-    const double cycles = std::floor(whole * scale_.perCycle);
-    const auto index = static_cast<std::uint32_t>(
-        std::clamp(whole - cycles * steps, 0.0, static_cast<double>(steps - 1)));
-    // The frame, counted from the report, on which the position passes the step's edge
-    // ahead (or behind, when going backwards).
-    const bool forward = scale_.stepsPerFrame > 0.0;
-    const double edgeFrame =
-        ((forward ? whole + 1.0 : whole) - scale_.reportedSteps) * scale_.framesPerStep;
-    const double frameOfEdge = forward ? std::ceil(edgeFrame) : std::floor(edgeFrame) + 1.0;
-    const double wait = frameOfEdge - static_cast<double>(framesSinceReport_);
-    return {index, static_cast<std::uint64_t>(std::clamp(wait, 1.0, longestWait))};
+    if (scale_.stepsPerFrame < 0.0)
+        return backwardStep(steps);
+    const auto now = static_cast<double>(framesSinceReport_);
+    // Steps shorter than a frame can start several to a frame; the look from scratch finds the
+    // last of them.
+    if (!scale_.ahead || now != scale_.nextStart || scale_.startAfterNext <= now)
+        return firstStep(steps);
+    // The next step has begun: its start and the one after it were worked out a step ago.
+    scale_.index = scale_.index + 1 == steps ? 0 : scale_.index + 1;
+    scale_.whole += 1.0;
+    scale_.nextStart = scale_.startAfterNext;
+    scale_.startAfterNext = startOf(scale_.whole + 2.0);
+    return {scale_.index, waitOf(scale_.nextStart - now)};
+}
+
+// The step whose start the current frame has reached and the next one's has not.
+HostTimeline::Step HostTimeline::firstStep(std::uint32_t steps) noexcept
+{
+    const auto now = static_cast<double>(framesSinceReport_);
+    double whole = std::floor(scale_.reportedSteps + now * scale_.stepsPerFrame);
+    if (startOf(whole + 1.0) <= now)
+        whole += 1.0;
+    else if (startOf(whole) > now)
+        whole -= 1.0;
+    scale_.ahead = true;
+    scale_.whole = whole;
+    scale_.index = indexOf(whole, steps);
+    scale_.nextStart = startOf(whole + 1.0);
+    scale_.startAfterNext = startOf(whole + 2.0);
+    return {scale_.index, waitOf(scale_.nextStart - now)};
+}
+
+// Rolling backwards, a step holds until the frame on which the position falls below its
+// start.
+HostTimeline::Step HostTimeline::backwardStep(std::uint32_t steps) const noexcept
+{
+    const auto now = static_cast<double>(framesSinceReport_);
+    const double whole = std::floor(scale_.reportedSteps + now * scale_.stepsPerFrame);
+    const double leaveFrame =
+        std::floor((whole - scale_.reportedSteps) * scale_.framesPerStep) + 1.0;
+    return {indexOf(whole, steps), waitOf(leaveFrame - now)};
 }
 
 } // namespace sweepfilter

@@ -22,7 +22,9 @@ class HostTimeline
 {
 public:
     // Where a sweep of `cycleBeats` beats split into `steps` equal steps stands now; only
-    // while rolling.
+    // while rolling. Step w of the timeline (counted from its start; a cycle starts on every
+    // multiple of `steps`) holds from the first frame its start reaches, rounded up, to the
+    // next step's.
     struct Step
     {
         std::uint32_t index;        // 0 .. steps - 1
@@ -60,7 +62,9 @@ public:
     double beats() const noexcept { return beatsAt(framesSinceReport_); }
     std::uint64_t framesSinceReport() const noexcept { return framesSinceReport_; }
 
-    Step stepAt(double cycleBeats, std::uint32_t steps) const noexcept;
+    // Asked again on the frame its last answer named, rolling forward, it answers from what
+    // it worked out then, so a step costs a few additions on the audio path.
+    Step stepAt(double cycleBeats, std::uint32_t steps) noexcept;
 
     void advance(std::uint64_t frames) noexcept { framesSinceReport_ += frames; }
 
@@ -70,17 +74,28 @@ private:
         return reportedBeats_ + static_cast<double>(frame) * beatsPerFrame_;
     }
 
-    // The position counted in steps of the last cycle asked about, so that finding a step
-    // costs a multiplication and a division.
+    // The frame, counted from the report, on which step w starts (rolling forward).
+    double startOf(double w) const noexcept
+    {
+        return std::ceil((w - scale_.reportedSteps) * scale_.framesPerStep);
+    }
+    Step firstStep(std::uint32_t steps) noexcept;
+    Step backwardStep(std::uint32_t steps) const noexcept;
+
+    // The position counted in steps of the last cycle asked about, and the step last answered
+    // with the starts of the two after it, so that the next answer is ready when asked for.
     struct StepScale
     {
         double cycleBeats = 0.0; // 0: nothing worked out yet
         std::uint32_t steps = 0;
-        double reportedSteps, stepsPerFrame, framesPerStep, perCycle;
+        double reportedSteps = 0.0, stepsPerFrame = 0.0, framesPerStep = 0.0;
+        bool ahead = false; // the fields below are worked out
+        std::uint32_t index = 0;
+        double whole = 0.0, nextStart = 0.0, startAfterNext = 0.0;
     };
 
     double sampleRate_;
-    mutable StepScale scale_;
+    StepScale scale_;
     bool known_ = false;
     double reportedBeats_ = 0.0;
     double beatsPerMinute_ = 120.0;
