@@ -39,6 +39,46 @@ inline DoublePair operator*(DoublePair a, DoublePair b) noexcept
 {
     return {_mm_mul_pd(a.v, b.v)};
 }
+inline DoublePair operator/(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_div_pd(a.v, b.v)};
+}
+inline DoublePair squareRoot(DoublePair a) noexcept
+{
+    return {_mm_sqrt_pd(a.v)};
+}
+
+// Lane by lane: all ones where the comparison holds (never for NaN), else zeros.
+struct PairMask
+{
+    __m128d v;
+};
+inline PairMask operator>(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_cmpgt_pd(a.v, b.v)};
+}
+inline PairMask operator<(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_cmplt_pd(a.v, b.v)};
+}
+inline PairMask operator>=(DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_cmpge_pd(a.v, b.v)};
+}
+inline PairMask operator&(PairMask a, PairMask b) noexcept
+{
+    return {_mm_and_pd(a.v, b.v)};
+}
+// Where `mask` holds, a; elsewhere b.
+inline DoublePair select(PairMask mask, DoublePair a, DoublePair b) noexcept
+{
+    return {_mm_or_pd(_mm_and_pd(mask.v, a.v), _mm_andnot_pd(mask.v, b.v))};
+}
+// Whether the mask holds in lane 0 and lane 1.
+inline bool all(PairMask mask) noexcept
+{
+    return _mm_movemask_pd(mask.v) == 3;
+}
 
 // Rounds to float (nearest, ties to even).
 inline float narrow(double x) noexcept

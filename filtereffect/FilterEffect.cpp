@@ -86,7 +86,8 @@ void FilterEffect::setParameter(std::int32_t index, float value) noexcept
 {
     if (index < 0 || index >= parameterCount)
         return;
-    prepared_.position = noStep;
+    dropPreparedSteps(false);
+    checkSweepNow();
     const std::int32_t program = getProgram();
     if (bank_ && ProgramBank::contains(program))
         (*bank_)[program].values[static_cast<std::size_t>(index)] = value;
@@ -200,9 +201,9 @@ void FilterEffect::updateSweepRate() noexcept
 
 void FilterEffect::rebuildSweep() noexcept
 {
-    prepared_.position = noStep;
-    staged_.position = noStep;
+    dropPreparedSteps(true);
     hostNextStepFrame_ = noFrame; // the steps' edges move with the cycle's length
+    checkSweepNow();
     if (behaviour_ == Behaviour::classic)
         table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
     else

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -60,6 +61,7 @@ public:
     {
         hostSync_ = on;
         hostNextStepFrame_ = noFrame;
+        checkSweepNow();
     }
     // Applies from the next processed frame on; see HostTimeline::report.
     void reportHostTime(const HostTime& time) noexcept
@@ -144,23 +146,34 @@ private:
                           std::int32_t frames) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
     // Takes the step that reads the table's current entry. The work is pipelined over the
-    // steps: an entry is computed two steps ahead, its tuning and coefficients one step ahead,
-    // and applied on its own step, so the two chains of the next steps run beside each other
-    // and beside the run before them instead of delaying the run after them (the same calls
-    // on the same values, so the same bits). Any change of what they depend on drops what was
-    // prepared.
+    // steps: an entry is computed four steps ahead; entries are tuned to the rate two at a
+    // time (one computation in the two lanes of a register, every other step) two and three
+    // steps ahead; coefficients are worked out one step ahead and applied on their own step.
+    // The pieces are independent, so they run beside each other and beside the filter's run
+    // instead of holding it up; each gives the bits the straightforward order would. A piece
+    // that finds its input missing works it out itself. Any change of what they depend on
+    // drops what was worked out.
     // `jump`: the step's setting applies at once, even with smoothing.
     void takeSweepStep(bool jump = false) noexcept;
-    void prepareStep(std::uint32_t position, float cutoffHz) noexcept;
+    void prepareStep(std::uint32_t position) noexcept;
+    // Tunes the entries at `position` and the one after it.
+    void tunePair(std::uint32_t position) noexcept;
     float stagedEntry(std::uint32_t position) noexcept;
+    // What the steps depend on changed: the resonance, the algorithm or the tuning, and with
+    // `table` the table's entries too.
+    void dropPreparedSteps(bool table) noexcept;
     bool hostDrivesSweep() const noexcept
     {
         return behaviour_ == Behaviour::modern && hostSync_ && timeline_.isRolling();
     }
     void takeHostTime(const HostTime& time) noexcept;
     // Takes a sweep step when one falls on the current frame; returns `run` limited so that
-    // it ends before the next step.
+    // it ends before the next step. Between steps it only counts down to the next one.
     std::int32_t stepSweep(std::int32_t run) noexcept;
+    // Takes the step due on the current frame, if any; returns the frames to the next one.
+    std::uint64_t checkSweepStep() noexcept;
+    // Whatever may move the next step asks for a check on the next processed frame.
+    void checkSweepNow() noexcept { framesToSweepCheck_ = 0; }
     void advanceSweep(std::int32_t frames) noexcept;
     void clearForSuspendOrResume() noexcept;
     template <bool accumulate>
@@ -197,13 +210,18 @@ private:
     // The host has just started driving the sweep, or moved: its next step applies at once,
     // so that nothing from before carries into the host's time.
     bool hostMoved_ = false;
-    struct PreparedStep
+    struct TunedStep
     {
         std::uint32_t position = noStep; // the table entry it is for
         float normalisedCutoff = 0.0f;   // hard
         float softCutoffHz = 0.0f;       // soft, tuned
-        LowpassBiquad::Coefficients softCoefficients;
         RateTuning::HardSetting hard{0.0f, 0.0f};
+    };
+    std::array<TunedStep, 2> tunedPair_;
+    struct PreparedStep
+    {
+        TunedStep tuned;
+        LowpassBiquad::Coefficients softCoefficients;
         float hardFeedback = 0.0f;
     };
     PreparedStep prepared_;
@@ -212,7 +230,7 @@ private:
         std::uint32_t position = noStep;
         float cutoffHz = 0.0f;
     };
-    StagedEntry staged_;
+    std::array<StagedEntry, 2> staged_; // by the position's parity
 
     Glide<2> filterGlide_; // the active filter's setting, always; it glides with smoothing
     Glide<1> sendGlide_;
@@ -221,6 +239,7 @@ private:
     bool jumpFilter_ = false; // filter settings apply at once until the next processing
     static constexpr std::uint64_t noFrame = ~std::uint64_t{0};
     std::uint64_t hostNextStepFrame_ = noFrame; // counted like the timeline's frames
+    std::uint64_t framesToSweepCheck_ = 0;
 };
 
 } // namespace sweepfilter

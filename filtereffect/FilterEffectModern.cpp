@@ -9,6 +9,7 @@ namespace sweepfilter
 
 void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexcept
 {
+    checkSweepNow();
     // The host's time runs at the host's rate whatever the behaviour.
     if (hostSampleRate != timeline_.sampleRate())
         timeline_ = HostTimeline(hostSampleRate);
@@ -20,8 +21,7 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     // The 2.0 plug-in's 100-sample step, lasting as long in seconds at the host's rate.
     grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
     hostStep_ = noStep;
-    prepared_.position = noStep;
-    staged_.position = noStep;
+    dropPreparedSteps(true);
     hostNextStepFrame_ = noFrame;
     jumpFilter_ = true; // the settings about to come are tuned anew
 }
@@ -37,6 +37,7 @@ void FilterEffect::takeHostTime(const HostTime& time) noexcept
     // A new position applies its step at once; a stop lets the sweep run on from there.
     hostStep_ = noStep;
     hostNextStepFrame_ = noFrame;
+    checkSweepNow();
     if (wasDriving && !hostDrivesSweep())
         grid_.restart();
     if (timeline_.beatsPerMinute() != oldBpm || !wasDriving)
@@ -56,6 +57,7 @@ void FilterEffect::restart() noexcept
     *hard_ = ResonantLowpass{};
     table_->restart();
     sampleCounter_ = 0;
+    checkSweepNow();
     sweptNormalisedCutoff_ = 0.0f;
     sweptHardStage_ = 0.0f;
     setSmoothing(0.0f);

@@ -194,47 +194,87 @@ void FilterEffect::processBypassing(StereoBuffers inputs, StereoBuffers outputs,
 void FilterEffect::takeSweepStep(bool jump) noexcept
 {
     const std::uint32_t position = table_->position();
-    if (prepared_.position != position)
-        prepareStep(position, stagedEntry(position));
+    if (prepared_.tuned.position != position)
+        prepareStep(position);
     table_->skip();
+    const TunedStep& step = prepared_.tuned;
     if (algorithm_ == Algorithm::soft)
     {
-        applyPreparedStep(prepared_.softCutoffHz, resonance_, jump);
+        applyPreparedStep(step.softCutoffHz, resonance_, jump);
     }
     else
     {
-        sweptNormalisedCutoff_ = prepared_.normalisedCutoff;
-        applyPreparedStep(prepared_.hard.stageCoefficient, prepared_.hard.resonance, jump);
-        sweptHardStage_ = prepared_.hard.stageCoefficient;
+        sweptNormalisedCutoff_ = step.normalisedCutoff;
+        applyPreparedStep(step.hard.stageCoefficient, step.hard.resonance, jump);
+        sweptHardStage_ = step.hard.stageCoefficient;
     }
+    // Each piece moves on, from what the piece behind it worked out before.
     const std::uint32_t next = table_->position();
-    prepareStep(next, stagedEntry(next));
-    const std::uint32_t afterNext = table_->positionAfter(next);
-    staged_ = {afterNext, table_->entry(afterNext)};
+    const std::uint32_t second = table_->positionAfter(next);
+    const std::uint32_t fourth = table_->positionAfter(table_->positionAfter(second));
+    prepareStep(next);
+    if (tunedPair_[0].position != second && tunedPair_[1].position != second)
+        tunePair(second);
+    staged_[fourth & 1u] = {fourth, table_->entry(fourth)};
 }
 
 float FilterEffect::stagedEntry(std::uint32_t position) noexcept
 {
-    return staged_.position == position ? staged_.cutoffHz : table_->entry(position);
+    const StagedEntry& staged = staged_[position & 1u];
+    return staged.position == position ? staged.cutoffHz : table_->entry(position);
 }
 
-void FilterEffect::prepareStep(std::uint32_t position, float cutoffHz) noexcept
+void FilterEffect::tunePair(std::uint32_t position) noexcept
 {
-    prepared_.position = position;
+    const std::array<std::uint32_t, 2> positions{position, table_->positionAfter(position)};
+    const std::array<float, 2> entries{stagedEntry(positions[0]), stagedEntry(positions[1])};
     if (algorithm_ == Algorithm::soft)
     {
-        prepared_.softCutoffHz = tuning_.softCutoffHz(cutoffHz);
-        prepared_.softCoefficients = LowpassBiquad::coefficientsFor(
-            prepared_.softCutoffHz, resonance_, tuning_.sampleRate());
+        const std::array<float, 2> tuned = tuning_.softCutoffHz(entries);
+        for (std::size_t k = 0; k < 2; ++k)
+            tunedPair_[k] = {positions[k], 0.0f, tuned[k], {0.0f, 0.0f}};
         return;
     }
-    prepared_.normalisedCutoff = mapping::normalisedCutoff(cutoffHz);
-    prepared_.hard = tuning_.hard(prepared_.normalisedCutoff, resonance_);
-    prepared_.hardFeedback =
-        ResonantLowpass::feedbackFor(prepared_.hard.stageCoefficient, prepared_.hard.resonance);
+    const std::array<float, 2> normalised{mapping::normalisedCutoff(entries[0]),
+                                          mapping::normalisedCutoff(entries[1])};
+    const std::array<RateTuning::HardSetting, 2> tuned = tuning_.hard(normalised, resonance_);
+    for (std::size_t k = 0; k < 2; ++k)
+        tunedPair_[k] = {positions[k], normalised[k], 0.0f, tuned[k]};
+}
+
+void FilterEffect::prepareStep(std::uint32_t position) noexcept
+{
+    if (tunedPair_[0].position != position && tunedPair_[1].position != position)
+        tunePair(position);
+    const TunedStep& tuned = tunedPair_[tunedPair_[0].position == position ? 0 : 1];
+    prepared_.tuned = tuned;
+    if (algorithm_ == Algorithm::soft)
+        prepared_.softCoefficients =
+            LowpassBiquad::coefficientsFor(tuned.softCutoffHz, resonance_, tuning_.sampleRate());
+    else
+        prepared_.hardFeedback =
+            ResonantLowpass::feedbackFor(tuned.hard.stageCoefficient, tuned.hard.resonance);
+}
+
+void FilterEffect::dropPreparedSteps(bool table) noexcept
+{
+    prepared_.tuned.position = noStep;
+    for (TunedStep& tuned : tunedPair_)
+        tuned.position = noStep;
+    if (table)
+        for (StagedEntry& staged : staged_)
+            staged.position = noStep;
 }
 
 std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
+{
+    if (framesToSweepCheck_ == 0)
+        framesToSweepCheck_ = checkSweepStep();
+    return static_cast<std::int32_t>(
+        std::min<std::uint64_t>(static_cast<std::uint64_t>(run), framesToSweepCheck_));
+}
+
+std::uint64_t FilterEffect::checkSweepStep() noexcept
 {
     std::uint64_t untilNextStep = 0;
     if (behaviour_ == Behaviour::classic)
@@ -271,12 +311,12 @@ std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
             takeSweepStep();
         untilNextStep = grid_.framesUntilStep();
     }
-    return static_cast<std::int32_t>(
-        std::min<std::uint64_t>(static_cast<std::uint64_t>(run), untilNextStep));
+    return untilNextStep;
 }
 
 void FilterEffect::advanceSweep(std::int32_t frames) noexcept
 {
+    framesToSweepCheck_ -= static_cast<std::uint64_t>(frames);
     if (behaviour_ == Behaviour::classic)
         sampleCounter_ += static_cast<std::uint32_t>(frames);
     else if (!hostDrivesSweep())

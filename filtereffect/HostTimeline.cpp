@@ -33,8 +33,6 @@ bool HostTimeline::report(const HostTime& time) noexcept
 namespace
 {
 
-constexpr double longestWait = 1 << 30;
-
 // Step w's place in its cycle: w modulo `steps`, exactly.
 std::uint32_t indexOf(double w, std::uint32_t steps) noexcept
 {
@@ -44,15 +42,9 @@ std::uint32_t indexOf(double w, std::uint32_t steps) noexcept
     return static_cast<std::uint32_t>(std::clamp(r, 0.0, static_cast<double>(steps - 1)));
 }
 
-// At least one frame, also when a step lasts less than a frame or the tempo is next to none.
-std::uint64_t waitOf(double frames) noexcept
-{
-    return frames >= 1.0 ? static_cast<std::uint64_t>(std::min(frames, longestWait)) : 1;
-}
-
 } // namespace
 
-HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) noexcept
+HostTimeline::Step HostTimeline::lookAt(double cycleBeats, std::uint32_t steps) noexcept
 {
     if (scale_.cycleBeats != cycleBeats || scale_.steps != steps)
     {
@@ -63,23 +55,13 @@ HostTimeline::Step HostTimeline::stepAt(double cycleBeats, std::uint32_t steps) 
     }
     if (scale_.stepsPerFrame < 0.0)
         return backwardStep(steps);
-    const auto now = static_cast<double>(framesSinceReport_);
-    // Steps shorter than a frame can start several to a frame; the look from scratch finds the
-    // last of them.
-    if (!scale_.ahead || now != scale_.nextStart || scale_.startAfterNext <= now)
-        return firstStep(steps);
-    // The next step has begun: its start and the one after it were worked out a step ago.
-    scale_.index = scale_.index + 1 == steps ? 0 : scale_.index + 1;
-    scale_.whole += 1.0;
-    scale_.nextStart = scale_.startAfterNext;
-    scale_.startAfterNext = startOf(scale_.whole + 2.0);
-    return {scale_.index, waitOf(scale_.nextStart - now)};
+    return firstStep(steps);
 }
 
 // The step whose start the current frame has reached and the next one's has not.
 HostTimeline::Step HostTimeline::firstStep(std::uint32_t steps) noexcept
 {
-    const auto now = static_cast<double>(framesSinceReport_);
+    const double now = frameNow();
     double whole = std::floor(scale_.reportedSteps + now * scale_.stepsPerFrame);
     if (startOf(whole + 1.0) <= now)
         whole += 1.0;
@@ -97,7 +79,7 @@ HostTimeline::Step HostTimeline::firstStep(std::uint32_t steps) noexcept
 // start.
 HostTimeline::Step HostTimeline::backwardStep(std::uint32_t steps) const noexcept
 {
-    const auto now = static_cast<double>(framesSinceReport_);
+    const double now = frameNow();
     const double whole = std::floor(scale_.reportedSteps + now * scale_.stepsPerFrame);
     const double leaveFrame =
         std::floor((whole - scale_.reportedSteps) * scale_.framesPerStep) + 1.0;

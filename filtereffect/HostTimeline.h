@@ -64,7 +64,21 @@ public:
 
     // Asked again on the frame its last answer named, rolling forward, it answers from what
     // it worked out then, so a step costs a few additions on the audio path.
-    Step stepAt(double cycleBeats, std::uint32_t steps) noexcept;
+    Step stepAt(double cycleBeats, std::uint32_t steps) noexcept
+    {
+        const double now = frameNow();
+        // Steps shorter than a frame can start several to a frame; the look from scratch
+        // finds the last of them.
+        if (!scale_.ahead || now != scale_.nextStart || scale_.startAfterNext <= now ||
+            scale_.cycleBeats != cycleBeats || scale_.steps != steps)
+            return lookAt(cycleBeats, steps);
+        // The next step has begun: its start and the one after it were worked out a step ago.
+        scale_.index = scale_.index + 1 == steps ? 0 : scale_.index + 1;
+        scale_.whole += 1.0;
+        scale_.nextStart = scale_.startAfterNext;
+        scale_.startAfterNext = startOf(scale_.whole + 2.0);
+        return {scale_.index, waitOf(scale_.nextStart - now)};
+    }
 
     void advance(std::uint64_t frames) noexcept { framesSinceReport_ += frames; }
 
@@ -79,6 +93,20 @@ private:
     {
         return std::ceil((w - scale_.reportedSteps) * scale_.framesPerStep);
     }
+    double frameNow() const noexcept
+    {
+        return static_cast<double>(static_cast<std::int64_t>(framesSinceReport_));
+    }
+    // At least one frame, also when a step lasts less than a frame or the tempo is next to
+    // none; at most 2^30.
+    static std::uint64_t waitOf(double frames) noexcept
+    {
+        constexpr double longestWait = 1 << 30;
+        return frames >= 1.0 ? static_cast<std::uint64_t>(static_cast<std::int64_t>(
+                                   frames < longestWait ? frames : longestWait))
+                             : 1;
+    }
+    Step lookAt(double cycleBeats, std::uint32_t steps) noexcept;
     Step firstStep(std::uint32_t steps) noexcept;
     Step backwardStep(std::uint32_t steps) const noexcept;
 

@@ -1,5 +1,7 @@
 #include "RateTuning.h"
 
+#include "TuningSeries.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -11,59 +13,24 @@ namespace sweepfilter
 namespace
 {
 
-// The tuning runs on every sweep step, so it uses short series instead of the C library's
-// functions: relative errors below 1e-9 (far below what moves a response), only additions,
-// multiplications and divisions in a fixed order, so the same bits on every platform.
-
-constexpr double pi = 3.141592653589793;
-// How close to half the host's rate a moved corner or pole may come.
-constexpr double highestAngle = 0.98 * pi;
-constexpr double highestSoftAngle = 0.49 * pi;
-
-// c[0] + c[1] x + c[2] x^2 + ...: neighbours paired with x, the pairs paired with x^2, and
-// so on (Estrin's scheme), so the chain of dependent operations grows with the logarithm of
-// the degree rather than with the degree.
-template <std::size_t count>
-constexpr double polynomial(double x, std::array<double, count> c) noexcept
-{
-    std::size_t terms = count;
-    for (double step = x; terms > 1; step *= step)
-    {
-        for (std::size_t k = 0; 2 * k < terms; ++k)
-            c[k] = 2 * k + 1 < terms ? c[2 * k] + step * c[2 * k + 1] : c[2 * k];
-        terms = (terms + 1) / 2;
-    }
-    return c[0];
-}
-
-// 1/1, -1/3, 1/5, ...: the series of atan; and 1/1, 1/3, 1/5, ...: that of atanh.
-template <std::size_t count>
-constexpr std::array<double, count> oddReciprocals(double sign) noexcept
-{
-    std::array<double, count> values{};
-    double s = 1.0;
-    for (std::size_t k = 0; k < count; ++k, s *= sign)
-        values[k] = s / static_cast<double>(2 * k + 1);
-    return values;
-}
+using namespace tuning;
 
 // atan x for x >= 0: reduced with one division to |t| <= tan(pi/8) around 0, pi/4 or pi/2,
 // then the series to t^19.
 double arcTangent(double x) noexcept
 {
     double t = x, base = 0.0;
-    if (x > 2.414213562373095)
+    if (x > tanThreeEighthsPi)
     {
         t = -1.0 / x;
         base = pi / 2.0;
     }
-    else if (x > 0.41421356237309503)
+    else if (x > tanEighthPi)
     {
         t = (x - 1.0) / (x + 1.0);
         base = pi / 4.0;
     }
-    constexpr auto series = oddReciprocals<10>(-1.0);
-    return base + t * polynomial(t * t, series);
+    return base + t * polynomial(t * t, arcTangentSeries);
 }
 
 // tan y for 0 <= y < pi/2: folded to y <= pi/4, then a (7, 6) Pade approximant.
@@ -81,20 +48,10 @@ double tangent(double y) noexcept
 // cos a for 0 <= a <= pi: folded to a <= pi/2, then the series to a^16.
 double cosine(double a) noexcept
 {
-    constexpr auto series = [] {
-        std::array<double, 9> values{};
-        double term = 1.0;
-        for (std::size_t k = 0; k < values.size(); ++k)
-        {
-            values[k] = term;
-            term /= -static_cast<double>((2 * k + 1) * (2 * k + 2));
-        }
-        return values;
-    }();
     const bool folded = a > pi / 2.0;
     if (folded)
         a = pi - a;
-    const double value = polynomial(a * a, series);
+    const double value = polynomial(a * a, cosineSeries);
     return folded ? -value : value;
 }
 
@@ -103,29 +60,17 @@ double cosine(double a) noexcept
 // and 2^k are taken from and put into the bits, exactly.
 double power(double x, double r) noexcept
 {
-    constexpr double ln2 = 0.6931471805599453, inverseLn2 = 1.4426950408889634;
-    constexpr auto exponentialSeries = [] {
-        std::array<double, 11> values{};
-        double term = 1.0;
-        for (std::size_t n = 0; n < values.size(); ++n)
-        {
-            values[n] = term;
-            term /= static_cast<double>(n + 1);
-        }
-        return values;
-    }();
     if (!(x >= 0x1p-1022)) // zero, subnormal or NaN: a pole at the origin stays there
         return 0.0;
     const auto bits = std::bit_cast<std::uint64_t>(x);
     int exponent = static_cast<int>(bits >> 52) - 1023;
     double mantissa = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFu) | 0x3FF0000000000000u);
-    if (mantissa > 1.4142135623730951)
+    if (mantissa > sqrtTwo)
     {
         mantissa *= 0.5;
         ++exponent;
     }
     const double s = (mantissa - 1.0) / (mantissa + 1.0);
-    constexpr auto logSeries = oddReciprocals<6>(1.0);
     const double y = r * (exponent * ln2 + 2.0 * s * polynomial(s * s, logSeries));
     if (!(y > -700.0))
         return 0.0;
