@@ -28,9 +28,8 @@ TEST(HostTimeline, StepsFromEdgeToEdgeAsAFreshLookFindsThem)
         std::uint32_t steps;
     };
     const Case cases[] = {
-        {44100.0, 120.0, 0.0, 882},   {48000.0, 100.0, 1.5, 49},
-        {96000.0, 137.0, 1e6, 14112}, {22050.0, 200.0, -2.25, 3},
-        {8000.0, 200.0, 0.0, 42000}, // several steps to a frame
+        {44100.0, 120.0, 0.0, 882}, {48000.0, 100.0, 1.5, 49},   {96000.0, 137.0, 1e6, 14112},
+        {22050.0, 200.0, -2.25, 3}, {8000.0, 200.0, 0.0, 42000}, // several steps to a frame
     };
     constexpr double cycleBeats = 4.0;
     for (const Case& c : cases)

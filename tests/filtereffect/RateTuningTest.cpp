@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <iterator>
+#include <limits>
 #include <random>
 
 #include "FloatBitsSupport.h"
@@ -70,6 +72,41 @@ TEST(RateTuning, MovesEachResponseToTheHostsRateAndKeepsTheFiltersStable)
             }
             EXPECT_LT(std::abs(after.first), 1.0);
             EXPECT_LT(std::abs(after.second), 1.0);
+        }
+    }
+}
+
+// Two at once give each the bits one at a time gives, for every kind of input: usual settings,
+// no resonance (real poles), cutoffs at and beyond the ends, zero, negative and NaN.
+TEST(RateTuning, TwoAtOnceGiveTheBitsOfOneAtATime)
+{
+    std::mt19937 random(11);
+    std::uniform_real_distribution<float> cutoff(0.0f, 30000.0f), unit(0.0f, 1.0f);
+    const float odd[] = {0.0f, -0.0f, -5.0f,    1e-30f, 1.0f,
+                         1.5f, 2.0f,  22049.0f, 1e9f,   std::numeric_limits<float>::quiet_NaN()};
+    const auto pick = [&](auto& distribution) {
+        return random() % 8 == 0 ? odd[random() % std::size(odd)] : distribution(random);
+    };
+    for (float rate : {8000.0f, 22050.0f, 44100.0f, 48000.0f, 96000.0f, 192000.0f})
+    {
+        const RateTuning tuning(rate);
+        for (int i = 0; i < 4000; ++i)
+        {
+            const std::array<float, 2> hz{pick(cutoff), pick(cutoff)};
+            const std::array<float, 2> soft = tuning.softCutoffHz(hz);
+            const std::array<float, 2> f{pick(unit), pick(unit)};
+            const float q = i % 16 == 0 ? 0.0f : unit(random) * 0.99f;
+            const auto hard = tuning.hard(f, q);
+            for (std::size_t k = 0; k < 2; ++k)
+            {
+                ASSERT_EQ(bitsOf(soft[k]), bitsOf(tuning.softCutoffHz(hz[k])))
+                    << rate << " " << hz[k];
+                const auto one = tuning.hard(f[k], q);
+                ASSERT_EQ(bitsOf(hard[k].stageCoefficient), bitsOf(one.stageCoefficient))
+                    << rate << " " << f[k] << " " << q;
+                ASSERT_EQ(bitsOf(hard[k].resonance), bitsOf(one.resonance))
+                    << rate << " " << f[k] << " " << q;
+            }
         }
     }
 }
