@@ -50,11 +50,9 @@ DoublePair tangent(DoublePair y) noexcept
     y = select(folded, constant(pi / 2.0) - y, y);
     const DoublePair z = y * y;
     const DoublePair numerator =
-        y * (constant(135135.0) -
-             z * (constant(17325.0) - z * (constant(378.0) - z)));
+        y * (constant(135135.0) - z * (constant(17325.0) - z * (constant(378.0) - z)));
     const DoublePair denominator =
-        constant(135135.0) -
-        z * (constant(62370.0) - z * (constant(3150.0) - constant(28.0) * z));
+        constant(135135.0) - z * (constant(62370.0) - z * (constant(3150.0) - constant(28.0) * z));
     return select(folded, denominator, numerator) / select(folded, numerator, denominator);
 }
 
@@ -72,9 +70,9 @@ DoublePair power(DoublePair x, DoublePair r) noexcept
     // The biased exponents, moved to the low two 32-bit lanes and converted exactly.
     const __m128i biased = _mm_shuffle_epi32(_mm_srli_epi64(bits, 52), _MM_SHUFFLE(3, 1, 2, 0));
     DoublePair exponent = DoublePair{_mm_cvtepi32_pd(biased)} - constant(1023.0);
-    DoublePair mantissa{_mm_castsi128_pd(
-        _mm_or_si128(_mm_and_si128(bits, _mm_set1_epi64x(0x000FFFFFFFFFFFFF)),
-                     _mm_set1_epi64x(0x3FF0000000000000)))};
+    DoublePair mantissa{
+        _mm_castsi128_pd(_mm_or_si128(_mm_and_si128(bits, _mm_set1_epi64x(0x000FFFFFFFFFFFFF)),
+                                      _mm_set1_epi64x(0x3FF0000000000000)))};
     const PairMask large = mantissa > constant(sqrtTwo);
     mantissa = select(large, mantissa * constant(0.5), mantissa);
     exponent = select(large, exponent + constant(1.0), exponent);
@@ -86,8 +84,7 @@ DoublePair power(DoublePair x, DoublePair r) noexcept
     const DoublePair truncated{_mm_cvtepi32_pd(_mm_cvttpd_epi32(v.v))};
     const DoublePair k = truncated - select(truncated > v, constant(1.0), constant(0.0));
     const DoublePair t = y - k * constant(ln2);
-    const __m128i biasedK =
-        _mm_add_epi32(_mm_cvttpd_epi32(k.v), _mm_set1_epi32(1023));
+    const __m128i biasedK = _mm_add_epi32(_mm_cvttpd_epi32(k.v), _mm_set1_epi32(1023));
     const DoublePair scale{
         _mm_castsi128_pd(_mm_slli_epi64(_mm_unpacklo_epi32(biasedK, _mm_setzero_si128()), 52))};
     // Zero, subnormal, NaN or a result below e^-700: a pole at the origin stays there.
@@ -128,7 +125,7 @@ std::array<float, 2> RateTuning::softCutoffHz(std::array<float, 2> cutoffHz) con
 }
 
 std::array<RateTuning::HardSetting, 2> RateTuning::hard(std::array<float, 2> normalisedCutoff,
-                                                          float resonance) const noexcept
+                                                        float resonance) const noexcept
 {
     const std::array<HardSetting, 2> unchanged{HardSetting{normalisedCutoff[0], resonance},
                                                HardSetting{normalisedCutoff[1], resonance}};
