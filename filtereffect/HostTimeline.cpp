@@ -49,9 +49,12 @@ HostTimeline::Step HostTimeline::lookAt(double cycleBeats, std::uint32_t steps) 
     if (scale_.cycleBeats != cycleBeats || scale_.steps != steps)
     {
         const double stepsPerBeat = steps / cycleBeats;
-        const double stepsPerFrame = beatsPerFrame_ * stepsPerBeat;
-        scale_ = {cycleBeats, steps, reportedBeats_ * stepsPerBeat, stepsPerFrame,
-                  1.0 / stepsPerFrame};
+        // The frames a step lasts in one division of exact products (not as the reciprocal
+        // of a rounded rate), so a step of a whole number of frames starts on whole frames.
+        const double framesPerStep =
+            (60.0 * sampleRate_ * cycleBeats) / (speed_ * beatsPerMinute_ * steps);
+        scale_ = {cycleBeats, steps, reportedBeats_ * stepsPerBeat, beatsPerFrame_ * stepsPerBeat,
+                  framesPerStep};
     }
     if (scale_.stepsPerFrame < 0.0)
         return backwardStep(steps);

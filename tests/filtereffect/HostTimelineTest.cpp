@@ -26,33 +26,42 @@ TEST(HostTimeline, StepsFromEdgeToEdgeAsAFreshLookFindsThem)
     {
         double rate, bpm, beat;
         std::uint32_t steps;
+        double cycleBeats = 4.0;
+        std::uint64_t wholeFrames = 0; // a step's length when it is a whole number of frames
     };
     const Case cases[] = {
-        {44100.0, 120.0, 0.0, 882}, {48000.0, 100.0, 1.5, 49},   {96000.0, 137.0, 1e6, 14112},
-        {22050.0, 200.0, -2.25, 3}, {8000.0, 200.0, 0.0, 42000}, // several steps to a frame
+        {44100.0, 120.0, 0.0, 882, 4.0, 100},
+        {44100.0, 120.0, 0.0, 14112, 64.0, 100},
+        {48000.0, 100.0, 1.5, 49},
+        {96000.0, 137.0, 1e6, 14112},
+        {22050.0, 200.0, -2.25, 3},
+        {8000.0, 200.0, 0.0, 42000}, // several steps to a frame
     };
-    constexpr double cycleBeats = 4.0;
     for (const Case& c : cases)
     {
         HostTimeline walking = reported(c.rate, c.bpm, c.beat);
         std::uint32_t last = 0;
-        for (int k = 0; k < 3000; ++k)
+        for (std::uint64_t k = 0; k < 3000; ++k)
         {
-            const HostTimeline::Step step = walking.stepAt(cycleBeats, c.steps);
+            const HostTimeline::Step step = walking.stepAt(c.cycleBeats, c.steps);
             HostTimeline fresh = reported(c.rate, c.bpm, c.beat);
             fresh.advance(walking.framesSinceReport());
-            const HostTimeline::Step look = fresh.stepAt(cycleBeats, c.steps);
+            const HostTimeline::Step look = fresh.stepAt(c.cycleBeats, c.steps);
             ASSERT_EQ(step.index, look.index) << c.steps << " steps, edge " << k;
             ASSERT_EQ(step.framesToNext, look.framesToNext) << c.steps << " steps, edge " << k;
-            const bool slow = c.rate * 60.0 / c.bpm * cycleBeats / c.steps >= 1.0;
+            const bool slow = c.rate * 60.0 / c.bpm * c.cycleBeats / c.steps >= 1.0;
             if (slow && k > 0)
             {
                 ASSERT_EQ(step.index, last + 1 == c.steps ? 0 : last + 1) << c.steps;
             }
             if (slow && step.index == 0)
             {
-                const double cycles = walking.beats() / cycleBeats;
+                const double cycles = walking.beats() / c.cycleBeats;
                 EXPECT_NEAR(cycles, std::round(cycles), 1.0 / c.steps) << c.steps;
+            }
+            if (c.wholeFrames > 0)
+            {
+                ASSERT_EQ(walking.framesSinceReport(), k * c.wholeFrames) << "step " << k;
             }
             last = step.index;
             walking.advance(step.framesToNext);
