@@ -91,7 +91,16 @@ private:
     // The frame, counted from the report, on which step w starts (rolling forward).
     double startOf(double w) const noexcept
     {
-        return std::ceil((w - scale_.reportedSteps) * scale_.framesPerStep);
+        return roundedUp((w - scale_.reportedSteps) * scale_.framesPerStep);
+    }
+    // std::ceil, inline: the baseline x86-64 build would call the C library for it on every
+    // step. Magnitudes of 2^52 and more (and NaN) are whole already and pass unchanged.
+    static double roundedUp(double x) noexcept
+    {
+        if (!(std::fabs(x) < 0x1p52))
+            return x;
+        const auto truncated = static_cast<double>(static_cast<std::int64_t>(x));
+        return truncated < x ? truncated + 1.0 : truncated;
     }
     double frameNow() const noexcept
     {
