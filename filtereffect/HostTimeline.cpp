@@ -33,13 +33,16 @@ bool HostTimeline::report(const HostTime& time) noexcept
 namespace
 {
 
-// Step w's place in its cycle: w modulo `steps`, exactly.
+// Step w's place in its cycle: w modulo `steps`, exactly. A position too far out to count
+// steps in (infinite, so NaN here) stands at the cycle's start.
 std::uint32_t indexOf(double w, std::uint32_t steps) noexcept
 {
     double r = std::fmod(w, static_cast<double>(steps));
     if (r < 0.0)
         r += steps;
-    return static_cast<std::uint32_t>(std::clamp(r, 0.0, static_cast<double>(steps - 1)));
+    if (!(r >= 0.0))
+        return 0;
+    return static_cast<std::uint32_t>(std::min(r, static_cast<double>(steps - 1)));
 }
 
 } // namespace

@@ -69,5 +69,22 @@ TEST(HostTimeline, StepsFromEdgeToEdgeAsAFreshLookFindsThem)
     }
 }
 
+// Positions too far out to count steps in still give a step inside the cycle and a wait of at
+// least a frame.
+TEST(HostTimeline, FarPositionsGiveAStepInsideTheCycle)
+{
+    for (double beat : {1e308, -1e308, 1e300, 0x1p60})
+    {
+        HostTimeline timeline = reported(48000.0, 200.0, beat);
+        for (int k = 0; k < 3; ++k)
+        {
+            const HostTimeline::Step step = timeline.stepAt(4.0, 49);
+            EXPECT_LT(step.index, 49u) << beat;
+            EXPECT_GE(step.framesToNext, 1u) << beat;
+            timeline.advance(step.framesToNext);
+        }
+    }
+}
+
 } // namespace
 } // namespace sweepfilter::test
