@@ -202,8 +202,7 @@ void FilterEffect::updateSweepRate() noexcept
 void FilterEffect::rebuildSweep() noexcept
 {
     dropPreparedSteps(true);
-    hostNextStepFrame_ = noFrame; // the steps' edges move with the cycle's length
-    checkSweepNow();
+    checkSweepNow(); // the steps' edges move with the cycle's length
     if (behaviour_ == Behaviour::classic)
         table_->rebuild(sweepRangeHz_, sweepRateHz_, sweepCentreHz_);
     else

@@ -60,7 +60,6 @@ public:
     void setHostSync(bool on) noexcept
     {
         hostSync_ = on;
-        hostNextStepFrame_ = noFrame;
         checkSweepNow();
     }
     // Applies from the next processed frame on; see HostTimeline::report.
@@ -172,8 +171,13 @@ private:
     std::int32_t stepSweep(std::int32_t run) noexcept;
     // Takes the step due on the current frame, if any; returns the frames to the next one.
     std::uint64_t checkSweepStep() noexcept;
-    // Whatever may move the next step asks for a check on the next processed frame.
-    void checkSweepNow() noexcept { framesToSweepCheck_ = 0; }
+    // Whatever may move the next step asks for a check on the next processed frame; the host's
+    // next step is then found anew.
+    void checkSweepNow() noexcept
+    {
+        framesToSweepCheck_ = 0;
+        hostNextStepFrame_ = noFrame;
+    }
     void advanceSweep(std::int32_t frames) noexcept;
     void clearForSuspendOrResume() noexcept;
     template <bool accumulate>
@@ -218,6 +222,14 @@ private:
         RateTuning::HardSetting hard{0.0f, 0.0f};
     };
     std::array<TunedStep, 2> tunedPair_;
+    // The tuned pair's entry for `position`, or null.
+    const TunedStep* tunedFor(std::uint32_t position) const noexcept
+    {
+        for (const TunedStep& tuned : tunedPair_)
+            if (tuned.position == position)
+                return &tuned;
+        return nullptr;
+    }
     struct PreparedStep
     {
         TunedStep tuned;

@@ -22,7 +22,6 @@ void FilterEffect::setBehaviour(Behaviour behaviour, float hostSampleRate) noexc
     grid_ = StepGrid(100.0 * double{rate} / double{RateTuning::tunedRate});
     hostStep_ = noStep;
     dropPreparedSteps(true);
-    hostNextStepFrame_ = noFrame;
     jumpFilter_ = true; // the settings about to come are tuned anew
 }
 
@@ -36,7 +35,6 @@ void FilterEffect::takeHostTime(const HostTime& time) noexcept
     hostMoved_ = moved;
     // A new position applies its step at once; a stop lets the sweep run on from there.
     hostStep_ = noStep;
-    hostNextStepFrame_ = noFrame;
     checkSweepNow();
     if (wasDriving && !hostDrivesSweep())
         grid_.restart();

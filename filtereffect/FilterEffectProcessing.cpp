@@ -213,7 +213,7 @@ void FilterEffect::takeSweepStep(bool jump) noexcept
     const std::uint32_t second = table_->positionAfter(next);
     const std::uint32_t fourth = table_->positionAfter(table_->positionAfter(second));
     prepareStep(next);
-    if (tunedPair_[0].position != second && tunedPair_[1].position != second)
+    if (!tunedFor(second))
         tunePair(second);
     staged_[fourth & 1u] = {fourth, table_->entry(fourth)};
 }
@@ -244,9 +244,13 @@ void FilterEffect::tunePair(std::uint32_t position) noexcept
 
 void FilterEffect::prepareStep(std::uint32_t position) noexcept
 {
-    if (tunedPair_[0].position != position && tunedPair_[1].position != position)
+    const TunedStep* found = tunedFor(position);
+    if (!found)
+    {
         tunePair(position);
-    const TunedStep& tuned = tunedPair_[tunedPair_[0].position == position ? 0 : 1];
+        found = &tunedPair_[0];
+    }
+    const TunedStep& tuned = *found;
     prepared_.tuned = tuned;
     if (algorithm_ == Algorithm::soft)
         prepared_.softCoefficients =
