@@ -1,7 +1,8 @@
 // The CLAP edition's processing, as a CLAP host drives it (a null transport, or the host's
 // transport with every block and the sweep following it), with the 2.0 plug-in's benchmark
 // settings at 44.1 kHz, next to the same dependency-chain bound, so the ratios compare with the
-// 2.0 plug-in's rows directly (which call the record's process function as directly).
+// 2.0 plug-in's rows directly (which call the record's process function as directly); each
+// row also runs the 2.0 plug-in with the same settings in the same iterations.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include "BenchSupport.h"
 #include "ChainBound.h"
 #include "ClapInstance.h"
+#include "Effect20Session.h"
 #include "Controls.h"
 
 namespace sweepfilter::bench
@@ -71,13 +73,20 @@ void processingClap(benchmark::State& state, ClapConfiguration configuration)
         none.list(), nullptr};
     const clap::clap_plugin& plugin = instance.plugin();
 
-    timeAgainstChainBound(state, frames, configuration.hard, [&] {
-        for (std::uint32_t b = 0; b < blocks; ++b)
-        {
-            plugin.process(&plugin, &process);
-            transport.song_pos_beats += beatsPerBlock;
-        }
-    });
+    Effect20Session reference(configuration.hard, configuration.sweep, configuration.send,
+                              static_cast<std::int32_t>(block));
+    timeAgainstChainBound(
+        state, frames, configuration.hard,
+        [&] {
+            for (std::uint32_t b = 0; b < blocks; ++b)
+            {
+                plugin.process(&plugin, &process);
+                transport.song_pos_beats += beatsPerBlock;
+            }
+        },
+        [&] {
+            reference.run(static_cast<std::int32_t>(block), static_cast<std::int32_t>(blocks));
+        });
 }
 
 } // namespace

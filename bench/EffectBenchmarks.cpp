@@ -4,13 +4,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
-#include <vector>
 
 #include "BenchSupport.h"
 #include "ChainBound.h"
-#include "HostedEffect.h"
+#include "Effect20Session.h"
 
 namespace sweepfilter::bench
 {
@@ -30,30 +28,9 @@ void processing(benchmark::State& state, Configuration configuration)
     const std::int32_t blocks = std::max(1, 8192 / block);
     const std::int64_t frames = std::int64_t{block} * blocks;
 
-    host::HostedEffect effect(plugin());
-    effect.resume();
-    effect.setParameter(0, 0.6f);
-    effect.setParameter(1, 0.8f);
-    effect.setParameter(2, configuration.hard ? 1.0f : 0.0f);
-    effect.setParameter(3, configuration.sweep ? 0.4f : 0.0f);
-    effect.setParameter(6, configuration.send ? 0.5f : 0.0f);
-    effect.setParameter(7, 0.3f);
-
-    std::vector<float> inLeft = noise(static_cast<std::size_t>(block), 1);
-    std::vector<float> inRight = noise(static_cast<std::size_t>(block), 2);
-    std::vector<float> outLeft(inLeft.size()), outRight(inRight.size());
-    float* inputs[2] = {inLeft.data(), inRight.data()};
-    float* outputs[2] = {outLeft.data(), outRight.data()};
-
-    timeAgainstChainBound(state, frames, configuration.hard, [&] {
-        for (std::int32_t b = 0; b < blocks; ++b)
-        {
-            if (configuration.accumulate)
-                effect.processAccumulate(inputs, outputs, block);
-            else
-                effect.processReplace(inputs, outputs, block);
-        }
-    });
+    Effect20Session session(configuration.hard, configuration.sweep, configuration.send, block);
+    timeAgainstChainBound(state, frames, configuration.hard,
+                          [&] { session.run(block, blocks, configuration.accumulate); });
 }
 
 } // namespace

@@ -33,35 +33,62 @@ const LV2_Descriptor* lv2Plugin()
     return library.descriptor();
 }
 
-// The settings of the 2.0 plug-in's benchmark (its 0..1 values in the controls' units). With
-// the sweep on and smoothing, every step starts a glide, so the filter glides all the time.
+// One instance with the 2.0 plug-in's benchmark settings (its 0..1 values in the controls'
+// units), its buffers connected and its first block run (with the host's position, when it
+// follows the host). With the sweep on and smoothing, every step starts a glide, so the filter
+// glides all the time.
+class BenchSession
+{
+public:
+    BenchSession(const Lv2Configuration& configuration, std::uint32_t block)
+        : session_(lv2Plugin(), configuration.rate), inLeft_(noise(block, 1)),
+          inRight_(noise(block, 2)), outLeft_(block), outRight_(block)
+    {
+        session_.set(Control::cutoffHz, 3905.13f);
+        session_.set(Control::qFactor, 0.792f);
+        session_.set(Control::algorithm, configuration.hard ? 1.0f : 0.0f);
+        session_.set(Control::modRangeHz, configuration.sweep ? 2060.0f : 0.0f);
+        session_.set(Control::smoothingMs, configuration.smoothingMs);
+        session_.set(Control::sendPercent, configuration.send ? 50.0f : 0.0f);
+        session_.set(Control::delaySamples, 60.0f);
+        session_.set(Control::behaviour, configuration.classic ? 1.0f : 0.0f);
+        session_.set(Control::sync, configuration.hostTime ? 1.0f : 0.0f);
+        session_.run(inLeft_.data(), inRight_.data(), outLeft_.data(), outRight_.data(), block,
+                     configuration.hostTime ? std::vector<Position>{{0, 0.0, 120.0, 1.0}}
+                                            : std::vector<Position>{});
+        session_.writeTime({});
+    }
+
+    void run(std::uint32_t block, std::uint32_t blocks)
+    {
+        for (std::uint32_t b = 0; b < blocks; ++b)
+            lv2Plugin()->run(session_.handle(), block);
+    }
+
+private:
+    test::Session session_;
+    std::vector<float> inLeft_, inRight_, outLeft_, outRight_;
+};
+
+// Modern and host-synced rows with the sweep (and no smoothing) also run Classic for the same
+// settings in the same iterations, so the two compare directly.
 void processingLv2(benchmark::State& state, Lv2Configuration configuration)
 {
     const auto block = static_cast<std::uint32_t>(state.range(0));
     const std::uint32_t blocks = std::max(1u, 8192 / block);
     const std::int64_t frames = std::int64_t{block} * blocks;
 
-    test::Session session(lv2Plugin(), configuration.rate);
-    session.set(Control::cutoffHz, 3905.13f);
-    session.set(Control::qFactor, 0.792f);
-    session.set(Control::algorithm, configuration.hard ? 1.0f : 0.0f);
-    session.set(Control::modRangeHz, configuration.sweep ? 2060.0f : 0.0f);
-    session.set(Control::smoothingMs, configuration.smoothingMs);
-    session.set(Control::sendPercent, configuration.send ? 50.0f : 0.0f);
-    session.set(Control::delaySamples, 60.0f);
-    session.set(Control::behaviour, configuration.classic ? 1.0f : 0.0f);
-    session.set(Control::sync, configuration.hostTime ? 1.0f : 0.0f);
-    const std::vector<float> inLeft = noise(block, 1), inRight = noise(block, 2);
-    std::vector<float> outLeft(block), outRight(block);
-    session.run(inLeft.data(), inRight.data(), outLeft.data(), outRight.data(), block,
-                configuration.hostTime ? std::vector<Position>{{0, 0.0, 120.0, 1.0}}
-                                       : std::vector<Position>{});
-    session.writeTime({});
-
-    timeAgainstChainBound(state, frames, configuration.hard, [&] {
-        for (std::uint32_t b = 0; b < blocks; ++b)
-            lv2Plugin()->run(session.handle(), block);
-    });
+    BenchSession session(configuration, block);
+    const auto process = [&] { session.run(block, blocks); };
+    if (configuration.classic || !configuration.sweep || configuration.smoothingMs > 0.0f)
+        return timeAgainstChainBound(state, frames, configuration.hard, process);
+    Lv2Configuration classic = configuration;
+    classic.classic = true;
+    classic.hostTime = false;
+    classic.rate = 44100.0;
+    BenchSession reference(classic, block);
+    timeAgainstChainBound(state, frames, configuration.hard, process,
+                          [&] { reference.run(block, blocks); });
 }
 
 } // namespace
