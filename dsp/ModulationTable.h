@@ -84,6 +84,8 @@ public:
     float samplePeriod() const noexcept { return samplePeriod_; }
     std::uint32_t capacity() const noexcept { return capacity_; }
     std::uint32_t cycleSteps() const noexcept { return cycleSteps_; }
+    float amplitude() const noexcept { return amplitude_; }
+    float centre() const noexcept { return centre_; }
     std::uint32_t position() const noexcept { return position_; }
     std::uint32_t lastStepCounter() const noexcept { return lastStepCounter_; }
     void setLastStepCounter(std::uint32_t counter) noexcept { lastStepCounter_ = counter; }

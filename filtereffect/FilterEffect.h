@@ -15,6 +15,7 @@
 #include "RateTuning.h"
 #include "ResonantLowpass.h"
 #include "StepGrid.h"
+#include "SweepStepTuning.h"
 
 namespace sweepfilter
 {
@@ -144,20 +145,15 @@ private:
     void processBypassing(StereoBuffers inputs, StereoBuffers outputs,
                           std::int32_t frames) noexcept;
     float tuneHard(float normalisedCutoff) noexcept; // returns the stage coefficient
-    // Takes the step that reads the table's current entry. The work is pipelined over the
-    // steps: an entry is computed four steps ahead; entries are tuned to the rate two at a
-    // time (one computation in the two lanes of a register, every other step) two and three
-    // steps ahead; coefficients are worked out one step ahead and applied on their own step.
-    // The pieces are independent, so they run beside each other and beside the filter's run
-    // instead of holding it up; each gives the bits the straightforward order would. A piece
-    // that finds its input missing works it out itself. Any change of what they depend on
-    // drops what was worked out.
+    // Takes the step that reads the table's current entry, whose coefficients were worked out
+    // a step ahead (from the tuned settings of steps_, worked out further ahead).
     // `jump`: the step's setting applies at once, even with smoothing.
     void takeSweepStep(bool jump = false) noexcept;
     void prepareStep(std::uint32_t position) noexcept;
-    // Tunes the entries at `position` and the one after it.
-    void tunePair(std::uint32_t position) noexcept;
-    float stagedEntry(std::uint32_t position) noexcept;
+    SweepStepTuning::Source stepSource() const noexcept
+    {
+        return {*table_, tuning_, algorithm_ == Algorithm::hard, resonance_};
+    }
     // What the steps depend on changed: the resonance, the algorithm or the tuning, and with
     // `table` the table's entries too.
     void dropPreparedSteps(bool table) noexcept;
@@ -214,35 +210,14 @@ private:
     // The host has just started driving the sweep, or moved: its next step applies at once,
     // so that nothing from before carries into the host's time.
     bool hostMoved_ = false;
-    struct TunedStep
-    {
-        std::uint32_t position = noStep; // the table entry it is for
-        float normalisedCutoff = 0.0f;   // hard
-        float softCutoffHz = 0.0f;       // soft, tuned
-        RateTuning::HardSetting hard{0.0f, 0.0f};
-    };
-    std::array<TunedStep, 2> tunedPair_;
-    // The tuned pair's entry for `position`, or null.
-    const TunedStep* tunedFor(std::uint32_t position) const noexcept
-    {
-        for (const TunedStep& tuned : tunedPair_)
-            if (tuned.position == position)
-                return &tuned;
-        return nullptr;
-    }
+    SweepStepTuning steps_;
     struct PreparedStep
     {
-        TunedStep tuned;
+        SweepStepTuning::Step tuned;
         LowpassBiquad::Coefficients softCoefficients;
         float hardFeedback = 0.0f;
     };
     PreparedStep prepared_;
-    struct StagedEntry
-    {
-        std::uint32_t position = noStep;
-        float cutoffHz = 0.0f;
-    };
-    std::array<StagedEntry, 2> staged_; // by the position's parity
 
     Glide<2> filterGlide_; // the active filter's setting, always; it glides with smoothing
     Glide<1> sendGlide_;

@@ -197,7 +197,7 @@ void FilterEffect::takeSweepStep(bool jump) noexcept
     if (prepared_.tuned.position != position)
         prepareStep(position);
     table_->skip();
-    const TunedStep& step = prepared_.tuned;
+    const SweepStepTuning::Step& step = prepared_.tuned;
     if (algorithm_ == Algorithm::soft)
     {
         applyPreparedStep(step.softCutoffHz, resonance_, jump);
@@ -208,49 +208,15 @@ void FilterEffect::takeSweepStep(bool jump) noexcept
         applyPreparedStep(step.hard.stageCoefficient, step.hard.resonance, jump);
         sweptHardStage_ = step.hard.stageCoefficient;
     }
-    // Each piece moves on, from what the piece behind it worked out before.
+    // The next step's coefficients now, the work for the steps after it beside them.
     const std::uint32_t next = table_->position();
-    const std::uint32_t second = table_->positionAfter(next);
-    const std::uint32_t fourth = table_->positionAfter(table_->positionAfter(second));
     prepareStep(next);
-    if (!tunedFor(second))
-        tunePair(second);
-    staged_[fourth & 1u] = {fourth, table_->entry(fourth)};
-}
-
-float FilterEffect::stagedEntry(std::uint32_t position) noexcept
-{
-    const StagedEntry& staged = staged_[position & 1u];
-    return staged.position == position ? staged.cutoffHz : table_->entry(position);
-}
-
-void FilterEffect::tunePair(std::uint32_t position) noexcept
-{
-    const std::array<std::uint32_t, 2> positions{position, table_->positionAfter(position)};
-    const std::array<float, 2> entries{stagedEntry(positions[0]), stagedEntry(positions[1])};
-    if (algorithm_ == Algorithm::soft)
-    {
-        const std::array<float, 2> tuned = tuning_.softCutoffHz(entries);
-        for (std::size_t k = 0; k < 2; ++k)
-            tunedPair_[k] = {positions[k], 0.0f, tuned[k], {0.0f, 0.0f}};
-        return;
-    }
-    const std::array<float, 2> normalised{mapping::normalisedCutoff(entries[0]),
-                                          mapping::normalisedCutoff(entries[1])};
-    const std::array<RateTuning::HardSetting, 2> tuned = tuning_.hard(normalised, resonance_);
-    for (std::size_t k = 0; k < 2; ++k)
-        tunedPair_[k] = {positions[k], normalised[k], 0.0f, tuned[k]};
+    steps_.workAhead(next, stepSource());
 }
 
 void FilterEffect::prepareStep(std::uint32_t position) noexcept
 {
-    const TunedStep* found = tunedFor(position);
-    if (!found)
-    {
-        tunePair(position);
-        found = &tunedPair_[0];
-    }
-    const TunedStep& tuned = *found;
+    const SweepStepTuning::Step tuned = steps_.at(position, stepSource());
     prepared_.tuned = tuned;
     if (algorithm_ == Algorithm::soft)
         prepared_.softCoefficients =
@@ -262,12 +228,8 @@ void FilterEffect::prepareStep(std::uint32_t position) noexcept
 
 void FilterEffect::dropPreparedSteps(bool table) noexcept
 {
-    prepared_.tuned.position = noStep;
-    for (TunedStep& tuned : tunedPair_)
-        tuned.position = noStep;
-    if (table)
-        for (StagedEntry& staged : staged_)
-            staged.position = noStep;
+    prepared_.tuned.position = SweepStepTuning::noStep;
+    steps_.forget(table);
 }
 
 std::int32_t FilterEffect::stepSweep(std::int32_t run) noexcept
