@@ -1,9 +1,5 @@
 #include "ControlSettings.h"
 
-#include <bit>
-#include <cmath>
-#include <cstdint>
-
 #include "FilterEffect.h"
 
 namespace sweepfilter
@@ -13,17 +9,6 @@ ControlSettings::ControlSettings() noexcept
 {
     for (int k = 0; k < controlCount; ++k)
         values_[static_cast<std::size_t>(k)] = describe(static_cast<Control>(k)).defaultValue;
-}
-
-bool ControlSettings::set(Control control, float value) noexcept
-{
-    float& current = values_[index(control)];
-    if (std::isnan(value) ||
-        std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(current))
-        return false;
-    current = value;
-    changed_ = true;
-    return true;
 }
 
 void ControlSettings::apply(FilterEffect& effect, float hostSampleRate) noexcept

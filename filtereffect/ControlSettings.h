@@ -1,6 +1,9 @@
 #pragma once
 
 #include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
 
 #include "Controls.h"
 
@@ -18,8 +21,18 @@ public:
     ControlSettings() noexcept;
 
     float value(Control control) const noexcept { return values_[index(control)]; }
-    // NaN leaves the value as it was. True when the value changed.
-    bool set(Control control, float value) noexcept;
+    // NaN leaves the value as it was. True when the value changed. Inline: the editions read
+    // every control on every block.
+    bool set(Control control, float value) noexcept
+    {
+        float& current = values_[index(control)];
+        if (std::isnan(value) ||
+            std::bit_cast<std::uint32_t>(value) == std::bit_cast<std::uint32_t>(current))
+            return false;
+        current = value;
+        changed_ = true;
+        return true;
+    }
     // The next apply starts the effect as a new one would start at these values: they apply at
     // once, without a glide or a crossfade.
     void restart() noexcept { fresh_ = true; }

@@ -116,7 +116,7 @@ float SweepStepTuning::entry(std::uint32_t position, const Source& source) const
 }
 
 SweepStepTuning::Step SweepStepTuning::untuned(std::uint32_t position,
-                                                const Source& source) const noexcept
+                                               const Source& source) const noexcept
 {
     const float hz = entry(position, source);
     const float normalised = source.hard ? mapping::normalisedCutoff(hz) : 0.0f;
