@@ -64,10 +64,15 @@ SweepStepTuning::Step SweepStepTuning::at(std::uint32_t position, const Source& 
     if (lines && (position & 1u))
     {
         const std::uint32_t before = position - 1, after = table.positionAfter(position);
-        if (!find(before) || !find(after))
+        const Step *a = find(before), *b = find(after);
+        if (!a || !b)
+        {
             tunePair(before, after, source);
+            a = find(before);
+            b = find(after);
+        }
         Step middle = untuned(position, source);
-        if (interpolate(*find(before), *find(after), source.hard, middle))
+        if (interpolate(*a, *b, source.hard, middle))
             return middle;
         // A turning point of the sweep: this one alone, exactly.
         if (source.hard)
